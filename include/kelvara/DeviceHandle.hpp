@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kelvara {
+
+/**
+ * The driver handle that a device object owns: the device object's only link
+ * to its device. Move-only; the handle is released through the driver when
+ * its owner is destroyed or move-assigned over. A handle of 0 means that the
+ * owner holds no device (it was moved from); it is released like any other.
+ *
+ * @tparam Device the device class that owns the handle (Kinetra, Lumeno or
+ *     Vantor); it selects the driver's release function.
+ */
+template <typename Device>
+class DeviceHandle {
+ public:
+  /// Takes ownership of a handle issued by the driver.
+  explicit DeviceHandle(std::int32_t handle) noexcept : m_handle{handle} {}
+
+  /// Takes the other handle and leaves 0 in its place.
+  DeviceHandle(DeviceHandle&& other) noexcept;
+
+  /// Releases this handle, then takes the other's and leaves 0 in its place.
+  /// Assigning a handle to itself does nothing.
+  DeviceHandle& operator=(DeviceHandle&& other) noexcept;
+
+  DeviceHandle(const DeviceHandle&) = delete;
+  DeviceHandle& operator=(const DeviceHandle&) = delete;
+
+  /// Releases the handle, 0 included.
+  ~DeviceHandle();
+
+  /// The driver handle, for passing to driver calls.
+  std::int32_t Get() const noexcept { return m_handle; }
+
+ private:
+  std::int32_t m_handle;
+};
+
+}  // namespace kelvara

@@ -1,0 +1,88 @@
+// Helpers that every device class and CanBus share for calling the driver:
+// opening a device, turning result codes into Status, and converting
+// quantities into the driver's whole-number arguments.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include <wpi/hardware/bus/CANPort.hpp>
+
+#include "kelvara/Status.hpp"
+#include "kelvara/UsbPort.hpp"
+
+namespace kelvara::detail {
+
+/// The USB port number sent when the caller names no port.
+inline constexpr std::int32_t kNoUsbPort = -1;
+
+/// A driver result code as a Status of the same number.
+constexpr Status ToStatus(std::int32_t code) noexcept {
+  return static_cast<Status>(code);
+}
+
+/// The port number that the driver receives for a CAN port.
+constexpr std::int32_t PortNumber(wpi::CANPort port) noexcept {
+  return static_cast<std::int32_t>(port);
+}
+
+/// The port number that the driver receives for a USB port.
+constexpr std::int32_t PortNumber(UsbPort port) noexcept {
+  return static_cast<std::int32_t>(port);
+}
+
+/// Calls a driver create function with the transport's arguments followed by
+/// a status that starts at 0, and returns the handle it issues. The status
+/// that the driver writes is not looked at: a failed open still yields the
+/// handle the driver returned.
+template <typename Create, typename... Args>
+std::int32_t OpenDevice(Create create, Args... args) {
+  std::int32_t status = 0;
+  return create(args..., &status);
+}
+
+/// OpenDevice for a serial device: the driver receives a zero-terminated copy
+/// of the path, valid during the call only.
+template <typename Create, typename... Extra>
+std::int32_t OpenSerialDevice(Create create, std::string_view path,
+                              Extra... extra) {
+  const std::string terminated{path};
+  return OpenDevice(create, terminated.c_str(), extra...);
+}
+
+/// Converts to a 32-bit integer by truncation toward zero. Values beyond the
+/// 32-bit range give the nearest end of the range and NaN gives 0, where a
+/// plain cast would be undefined.
+inline std::int32_t TruncateToInt32(double value) noexcept {
+  if (std::isnan(value)) {
+    return 0;
+  }
+  if (value >= 2147483648.0) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  if (value <= -2147483649.0) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+/// Rounds to the nearest 32-bit integer, halves away from zero (as
+/// std::lround). Values whose rounded result lies beyond the 32-bit range give
+/// the nearest end of the range and NaN gives 0.
+inline std::int32_t RoundToInt32(double value) noexcept {
+  if (std::isnan(value)) {
+    return 0;
+  }
+  if (value >= 2147483647.5) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  if (value <= -2147483648.5) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  return static_cast<std::int32_t>(std::lround(value));
+}
+
+}  // namespace kelvara::detail

@@ -1,0 +1,163 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+namespace kelvara::testing {
+
+/// The 37 functions of the driver module, in the order they are declared.
+enum class DriverFunction : int {
+  kKinetraCreateCan,
+  kKinetraCreateUsb,
+  kKinetraCreateSerial,
+  kKinetraDestroy,
+  kKinetraIsConnected,
+  kKinetraGetData,
+  kKinetraResetYaw,
+  kKinetraSetOutputRate,
+  kKinetraEnableMessages,
+  kKinetraSetYawAxes,
+  kKinetraGetFirmwareVersion,
+  kKinetraGetSensorUuid,
+  kKinetraSelfTest,
+  kLumenoCreateCan,
+  kLumenoCreateUsb,
+  kLumenoCreateSerial,
+  kLumenoDestroy,
+  kLumenoIsConnected,
+  kLumenoGetColor,
+  kLumenoSetSampleTime,
+  kLumenoSetLedBrightness,
+  kLumenoSetStatusLed,
+  kLumenoSetMeasureMode,
+  kLumenoGetConfigValue,
+  kVantorCreateCan,
+  kVantorCreateUsb,
+  kVantorCreateSerial,
+  kVantorDestroy,
+  kVantorIsConnected,
+  kVantorGetScan,
+  kVantorGetConfig,
+  kVantorSetOutputRate,
+  kVantorSetResolution,
+  kVantorSetRangingFrequency,
+  kVantorSetZoneMask,
+  kCanBusRequestMode,
+  kCanBusGetMode,
+};
+
+/// Number of driver functions.
+inline constexpr int kDriverFunctionCount = 37;
+
+/// The driver function's C name, such as "KELVARA_Kinetra_GetData".
+std::string_view GetName(DriverFunction function);
+
+/**
+ * One recorded argument: 32-bit integers (handles, ports, ids, codes and the
+ * value a create call's status held on entry) as int64_t, the zone mask as
+ * uint64_t, the distance as double, a serial path as the text up to its
+ * terminating zero. Out buffers are not recorded.
+ */
+using DriverArgument =
+    std::variant<std::int64_t, std::uint64_t, double, std::string>;
+
+/// One recorded call: the function and its arguments in the driver's order.
+struct DriverCall {
+  /// The function called.
+  DriverFunction function;
+  /// Its arguments in order; for create calls the status value comes last.
+  std::vector<DriverArgument> arguments;
+
+  bool operator==(const DriverCall&) const = default;
+};
+
+/// Prints a call as "KELVARA_Kinetra_CreateCan(5, 10, 42, 0)".
+std::ostream& operator<<(std::ostream& os, const DriverCall& call);
+
+/**
+ * A driver module for unit tests: it records every call it receives and
+ * answers as programmed. Link the KelvaraRecordingDriver library into a test
+ * executable and its 37 KELVARA_ functions stand in for a real driver.
+ *
+ * The driver's state is process-wide, as a real driver's is; a RecordingDriver
+ * object is the way to program and inspect it. Constructing one clears every
+ * recorded call and every programmed answer, and so does destroying it, so a
+ * test starts with `RecordingDriver driver;` and leaves nothing behind. All
+ * members may be called from any thread.
+ *
+ * Unprogrammed answers: the create functions hand out the handles 1, 2, 3 ...
+ * in call order; every other function returns 0 and writes nothing.
+ *
+ * While answering a call the driver allocates no memory (for up to 4096 calls
+ * between resets and serial paths of up to 15 characters), so tests may count
+ * the allocations of the code under test around driver calls.
+ */
+class RecordingDriver {
+ public:
+  RecordingDriver();
+  ~RecordingDriver();
+  RecordingDriver(const RecordingDriver&) = delete;
+  RecordingDriver& operator=(const RecordingDriver&) = delete;
+
+  /// Makes every later call of the function return result (a handle for the
+  /// create functions, a mode for KELVARA_CanBus_GetMode, a nonzero-is-true
+  /// answer for the IsConnected functions, a result code otherwise). Queued
+  /// results are used first.
+  void SetResult(DriverFunction function, std::int32_t result);
+
+  /// Makes the next calls of the function return these results, one per call
+  /// in order; after them the function answers as before.
+  void QueueResults(DriverFunction function,
+                    std::initializer_list<std::int32_t> results);
+
+  /**
+   * Makes every later call of a function that fills a caller's buffer (the
+   * records, the firmware version, sensor identifier, self-test and
+   * configuration value) copy these bytes to the start of the buffer,
+   * whatever result it returns. Bytes beyond the buffer's size are not
+   * copied.
+   */
+  void SetRecord(DriverFunction function, std::span<const std::byte> bytes);
+
+  /// SetRecord with the bytes of a plain value, such as a KinetraData.
+  template <typename T>
+  requires std::is_trivially_copyable_v<T>
+  void SetRecord(DriverFunction function, const T& value) {
+    SetRecord(function, std::as_bytes(std::span{&value, 1}));
+  }
+
+  /**
+   * Makes every later call of a buffer-filling function first fill the
+   * caller's whole buffer with the marker byte, whatever result it returns,
+   * before copying the record set with SetRecord. A result that shows the
+   * marker proves that the buffer was read; a result that does not, after a
+   * failed call, proves that it was not.
+   */
+  void SetFill(DriverFunction function, std::byte marker);
+
+  /// Makes the create functions write this value through their status
+  /// pointer (by default they leave it as it is).
+  void SetCreateStatus(std::int32_t status);
+
+  /// Every call received since the last reset, oldest first.
+  std::vector<DriverCall> Calls() const;
+
+  /// The calls of one function, oldest first.
+  std::vector<DriverCall> CallsTo(DriverFunction function) const;
+
+  /// How many times the function was called.
+  std::size_t CountOf(DriverFunction function) const;
+
+  /// Forgets the recorded calls; programmed answers stay.
+  void ClearCalls();
+};
+
+}  // namespace kelvara::testing
