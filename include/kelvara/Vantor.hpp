@@ -1,14 +1,94 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include <wpi/hardware/bus/CANPort.hpp>
+#include <wpi/units/length.hpp>
 
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 
 namespace kelvara {
+
+/**
+ * One frame of the Vantor ranger: a square grid of zones, 4 by 4 or 8 by 8,
+ * each holding the distance measured in that zone or no reading.
+ *
+ * A scan is an immutable value of fixed size; its queries never allocate and
+ * may run on any number of threads at once. Zones are numbered row-major: the
+ * zone in row r and column c of a grid of side n has index r * n + c.
+ */
+class VantorScan {
+ public:
+  /// Number of distance entries a scan holds, whatever its zone count.
+  static constexpr std::int32_t kMaxZones = 64;
+
+  /// Zone distances in whole millimetres, row-major; negative: no reading.
+  using Distances = std::array<std::int16_t, kMaxZones>;
+
+  /**
+   * Stores a frame as the driver reported it; nothing is checked.
+   *
+   * @param tag the driver's value for this frame; no query reads it
+   * @param zoneCount 16 for a 4 by 4 frame, 64 for an 8 by 8 frame; only
+   *     zones below both the zone count and 64 can hold a reading
+   * @param distances all 64 entries, also those past the zone count
+   */
+  VantorScan(std::int32_t tag, std::int32_t zoneCount,
+             const Distances& distances) noexcept;
+
+  /// Returns the grid side: 4 for a zone count of 16, otherwise 8.
+  std::int32_t GridSize() const noexcept;
+
+  /**
+   * Returns the distance measured in one zone.
+   *
+   * @param zone the zone index, row-major
+   * @return the distance in millimetres (0 mm is a valid reading); empty when
+   *     the index is negative, not below the zone count or not below 64, or
+   *     when the zone has no reading
+   */
+  std::optional<wpi::units::millimeter_t> GetDistance(
+      std::int32_t zone) const noexcept;
+
+  /**
+   * Returns the distance measured in the zone at a row and a column.
+   *
+   * @return the distance in millimetres; empty when the row or the column
+   *     lies outside 0 to GridSize() - 1, and otherwise as GetDistance(zone)
+   *     for zone row * GridSize() + column
+   */
+  std::optional<wpi::units::millimeter_t> GetDistance(
+      std::int32_t row, std::int32_t column) const noexcept;
+
+  /**
+   * Returns the smallest distance of the frame.
+   *
+   * @return the smallest reading in millimetres among the zones that have
+   *     one; empty when no zone has a reading, the zone count is 0 or
+   *     negative included
+   */
+  std::optional<wpi::units::millimeter_t> GetClosest() const noexcept;
+
+  /// Returns the driver's tag for this frame, unchanged.
+  std::int32_t GetTag() const noexcept;
+
+  /// Returns the zone count as the driver reported it, unchanged.
+  std::int32_t GetZoneCount() const noexcept;
+
+  /// Returns all 64 raw entries in millimetres, also those past the zone
+  /// count; negative entries mean no reading.
+  const Distances& GetDistances() const noexcept;
+
+ private:
+  std::int32_t m_tag;
+  std::int32_t m_zoneCount;
+  Distances m_distances;
+};
 
 /**
  * The Vantor multi-zone time-of-flight ranger.
