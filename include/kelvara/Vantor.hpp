@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <string_view>
 
@@ -90,6 +91,42 @@ class VantorScan {
   Distances m_distances;
 };
 
+/// The zone grids of the Vantor ranger. The driver receives the number of
+/// zones of the grid, which is each enumerator's value.
+enum class VantorResolution : std::int32_t {
+  /// 4 by 4 zones.
+  k4x4 = 16,
+  /// 8 by 8 zones.
+  k8x8 = 64,
+};
+
+/**
+ * The Vantor ranger's configuration as the driver reports it. The meaning of
+ * the settings and flags is the driver's; the library only carries them.
+ */
+struct VantorConfig {
+  /// The driver's setting 0, unchanged.
+  std::int32_t setting0 = 0;
+  /// True when the driver reports flag 0 as set.
+  bool flag0 = false;
+  /// True when the driver reports flag 1 as set.
+  bool flag1 = false;
+  /// True when the driver reports flag 2 as set.
+  bool flag2 = false;
+  /// The driver's setting 1, unchanged.
+  std::int32_t setting1 = 0;
+  /// The zone mask, all 64 bits; empty when the driver reports none.
+  std::optional<std::uint64_t> zoneMask;
+  /// The firmware version; empty when the driver reports none.
+  std::optional<FirmwareVersion> firmwareVersion;
+  /// The driver's setting 2; empty when the driver reports 0 or a negative
+  /// value.
+  std::optional<std::int32_t> setting2;
+  /// The driver's setting 3; empty when the driver reports 0 or a negative
+  /// value.
+  std::optional<std::int32_t> setting3;
+};
+
 /**
  * The Vantor multi-zone time-of-flight ranger.
  *
@@ -141,6 +178,58 @@ class Vantor {
 
   /// Returns true when the driver reports the device as connected.
   bool IsConnected() const;
+
+  /**
+   * Takes one frame from the ranger.
+   *
+   * @return the frame; empty when the driver fails or reports no frame
+   */
+  std::optional<VantorScan> GetScan() const;
+
+  /**
+   * Takes one frame and returns its smallest distance.
+   *
+   * @return the distance in millimetres; empty when the driver fails, reports
+   *     no frame, or no zone of the frame has a reading
+   */
+  std::optional<wpi::units::millimeter_t> GetClosestDistance() const;
+
+  /**
+   * Sets the rate at which the ranger produces frames; the driver decides
+   * which rates are valid and in which unit.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetOutputRate(std::int32_t rate);
+
+  /**
+   * Sets the zone grid.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetResolution(VantorResolution resolution);
+
+  /**
+   * Sets the ranging frequency; the driver decides which frequencies are
+   * valid and in which unit.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetRangingFrequency(std::int32_t frequency);
+
+  /**
+   * Sets which zones are measured; the driver assigns the bits to zones.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetZoneMask(std::uint64_t mask);
+
+  /**
+   * Reads the ranger's configuration.
+   *
+   * @return the configuration, or the driver's result code when it fails
+   */
+  std::expected<VantorConfig, Status> GetConfig();
 
  private:
   struct Adopt {};
