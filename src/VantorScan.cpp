@@ -39,11 +39,12 @@ std::optional<wpi::units::millimeter_t> VantorScan::GetDistance(
 
 std::optional<wpi::units::millimeter_t> VantorScan::GetClosest()
     const noexcept {
+  // Only the stored entries are visited, however large the zone count.
   std::optional<wpi::units::millimeter_t> closest;
   const std::int32_t zones = std::min(m_zoneCount, kMaxZones);
   for (std::int32_t zone = 0; zone < zones; ++zone) {
     const auto distance = GetDistance(zone);
-    if (distance && (!closest || *distance < *closest)) {
+    if (distance && (!closest || distance->value() < closest->value())) {
       closest = distance;
     }
   }
