@@ -55,7 +55,7 @@ TEST(VantorScanTest, GridsAreReadRowMajorWithinTheirSide) {
       }
     }
     EXPECT_EQ(scan.GetDistance(zones - 1), Mm(99 + zones));
-    // Entry `zones` holds a reading in the array but lies outside the frame.
+    // Nothing past the zone count is read; with 16 zones entry 16 holds 116.
     EXPECT_EQ(scan.GetDistance(zones), std::nullopt);
     EXPECT_EQ(scan.GetDistance(side, 0), std::nullopt);
     EXPECT_EQ(scan.GetDistance(0, side), std::nullopt);
