@@ -1,9 +1,37 @@
 #include "kelvara/Kinetra.hpp"
 
+#include <cstdint>
+
 #include "DriverCalls.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace kelvara {
+
+namespace {
+
+/**
+ * Fetches one sample and converts it with convert. Empty when the driver call
+ * fails or when none of the mask's bits is set in the sample's validity bits;
+ * in both cases no field of the record is read, so an invalid or half-written
+ * record never reaches the caller.
+ */
+template <typename T, typename Convert>
+std::optional<T> GetIfValid(std::int32_t handle, std::uint32_t mask,
+                            Convert convert) {
+  KinetraData record;  // filled by the driver, read only after a good call
+  if (KELVARA_Kinetra_GetData(handle, &record) != 0 ||
+      (record.validMask & mask) == 0) {
+    return std::nullopt;
+  }
+  return convert(record);
+}
+
+/// A quaternion from four doubles in the order w, x, y, z, not normalised.
+wpi::math::Quaternion ToQuaternion(const double (&wxyz)[4]) {
+  return wpi::math::Quaternion{wxyz[0], wxyz[1], wxyz[2], wxyz[3]};
+}
+
+}  // namespace
 
 using detail::OpenDevice;
 using detail::PortNumber;
@@ -31,6 +59,126 @@ Kinetra::Kinetra(Adopt, int handle) : m_handle{handle} {}
 
 bool Kinetra::IsConnected() const {
   return KELVARA_Kinetra_IsConnected(m_handle.Get()) != 0;
+}
+
+std::optional<wpi::units::degree_t> Kinetra::GetYaw() const {
+  return GetIfValid<wpi::units::degree_t>(
+      m_handle.Get(), driver::kKinetraValidYaw,
+      [](const KinetraData& d) { return wpi::units::degree_t{d.yaw}; });
+}
+
+std::optional<wpi::units::degree_t> Kinetra::GetPitch() const {
+  return GetIfValid<wpi::units::degree_t>(
+      m_handle.Get(), driver::kKinetraValidPitchRoll,
+      [](const KinetraData& d) { return wpi::units::degree_t{d.pitch}; });
+}
+
+std::optional<wpi::units::degree_t> Kinetra::GetRoll() const {
+  return GetIfValid<wpi::units::degree_t>(
+      m_handle.Get(), driver::kKinetraValidPitchRoll,
+      [](const KinetraData& d) { return wpi::units::degree_t{d.roll}; });
+}
+
+std::optional<wpi::units::degree_t> Kinetra::GetAngle() const {
+  return GetIfValid<wpi::units::degree_t>(
+      m_handle.Get(), driver::kKinetraValidAngle,
+      [](const KinetraData& d) { return wpi::units::degree_t{d.angle}; });
+}
+
+std::optional<wpi::math::Rotation2d> Kinetra::GetRotation2d() const {
+  return GetIfValid<wpi::math::Rotation2d>(
+      m_handle.Get(), driver::kKinetraValidYaw, [](const KinetraData& d) {
+        return wpi::math::Rotation2d{wpi::units::degree_t{d.yaw}};
+      });
+}
+
+std::optional<wpi::math::Rotation3d> Kinetra::GetRotation3d() const {
+  return GetIfValid<wpi::math::Rotation3d>(
+      m_handle.Get(), driver::kKinetraValidQuaternion6d,
+      [](const KinetraData& d) {
+        return wpi::math::Rotation3d{ToQuaternion(d.quaternion6d)};
+      });
+}
+
+std::optional<wpi::math::Quaternion> Kinetra::GetQuaternion6d() const {
+  return GetIfValid<wpi::math::Quaternion>(
+      m_handle.Get(), driver::kKinetraValidQuaternion6d,
+      [](const KinetraData& d) { return ToQuaternion(d.quaternion6d); });
+}
+
+std::optional<wpi::math::Quaternion> Kinetra::GetQuaternion9d() const {
+  return GetIfValid<wpi::math::Quaternion>(
+      m_handle.Get(), driver::kKinetraValidQuaternion9d,
+      [](const KinetraData& d) { return ToQuaternion(d.quaternion9d); });
+}
+
+std::optional<AngularVelocity3d> Kinetra::GetAngularVelocity() const {
+  return GetIfValid<AngularVelocity3d>(
+      m_handle.Get(), driver::kKinetraValidAngularVelocity,
+      [](const KinetraData& d) {
+        using wpi::units::radians_per_second_t;
+        return AngularVelocity3d{radians_per_second_t{d.angularVelocity[0]},
+                                 radians_per_second_t{d.angularVelocity[1]},
+                                 radians_per_second_t{d.angularVelocity[2]}};
+      });
+}
+
+std::optional<Acceleration3d> Kinetra::GetLinearAcceleration() const {
+  return GetIfValid<Acceleration3d>(
+      m_handle.Get(), driver::kKinetraValidLinearAcceleration,
+      [](const KinetraData& d) {
+        using wpi::units::meters_per_second_squared_t;
+        return Acceleration3d{
+            meters_per_second_squared_t{d.linearAcceleration[0]},
+            meters_per_second_squared_t{d.linearAcceleration[1]},
+            meters_per_second_squared_t{d.linearAcceleration[2]}};
+      });
+}
+
+std::optional<MagneticField> Kinetra::GetMagneticField() const {
+  return GetIfValid<MagneticField>(
+      m_handle.Get(), driver::kKinetraValidMagneticField,
+      [](const KinetraData& d) {
+        using wpi::units::microtesla_t;
+        return MagneticField{
+            microtesla_t{d.magneticField[0]}, microtesla_t{d.magneticField[1]},
+            microtesla_t{d.magneticField[2]}, microtesla_t{d.magneticField[3]}};
+      });
+}
+
+std::optional<AlgorithmState> Kinetra::GetAlgorithmState() const {
+  return GetIfValid<AlgorithmState>(
+      m_handle.Get(), driver::kKinetraValidAlgorithmState,
+      [](const KinetraData& d) {
+        return AlgorithmState{
+            d.algorithmVector[0],  d.algorithmVector[1],  d.algorithmVector[2],
+            d.algorithmFlag0 != 0, d.algorithmFlag1 != 0, d.algorithmValue0,
+            d.algorithmValue1,     d.algorithmValue2,     d.algorithmValue3};
+      });
+}
+
+std::optional<wpi::units::celsius_t> Kinetra::GetTemperature() const {
+  return GetIfValid<wpi::units::celsius_t>(
+      m_handle.Get(), driver::kKinetraValidTemperature,
+      [](const KinetraData& d) {
+        return wpi::units::celsius_t{d.temperature};
+      });
+}
+
+std::optional<wpi::units::second_t> Kinetra::GetTimestamp() const {
+  return GetIfValid<wpi::units::second_t>(
+      m_handle.Get(), driver::kKinetraValidAnyGroup, [](const KinetraData& d) {
+        const wpi::units::second_t seconds =
+            wpi::units::nanosecond_t{static_cast<double>(d.timestampNs)};
+        return seconds;
+      });
+}
+
+bool Kinetra::IsTimeSynced() const {
+  return GetIfValid<bool>(
+             m_handle.Get(), driver::kKinetraValidAnyGroup,
+             [](const KinetraData& d) { return d.timeSynced != 0; })
+      .value_or(false);
 }
 
 }  // namespace kelvara
