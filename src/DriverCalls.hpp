@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <expected>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -22,6 +23,21 @@ inline constexpr std::int32_t kNoUsbPort = -1;
 /// A driver result code as a Status of the same number.
 constexpr Status ToStatus(std::int32_t code) noexcept {
   return static_cast<Status>(code);
+}
+
+/**
+ * The answer of a driver query: the driver's code as the error when it is
+ * nonzero, else the value that build makes from the query's out buffer. build
+ * runs only after a 0 code, so a buffer that a failed call left unwritten or
+ * half-written is never read.
+ */
+template <typename Build>
+auto ToExpected(std::int32_t code, Build build)
+    -> std::expected<decltype(build()), Status> {
+  if (code != 0) {
+    return std::unexpected{ToStatus(code)};
+  }
+  return build();
 }
 
 /// The port number that the driver receives for a CAN port.

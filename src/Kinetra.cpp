@@ -1,6 +1,7 @@
 #include "kelvara/Kinetra.hpp"
 
 #include <cstdint>
+#include <type_traits>
 
 #include "DriverCalls.hpp"
 #include "driver/KelvaraLibDriver.hpp"
@@ -8,6 +9,10 @@
 namespace kelvara {
 
 namespace {
+
+// The driver writes the sensor identifier straight into the result array
+// through a pointer to 32-bit unsigned words.
+static_assert(std::is_same_v<unsigned int, std::uint32_t>);
 
 /**
  * Fetches one sample and converts it with convert. Empty when the driver call
@@ -35,6 +40,8 @@ wpi::math::Quaternion ToQuaternion(const double (&wxyz)[4]) {
 
 using detail::OpenDevice;
 using detail::PortNumber;
+using detail::ToExpected;
+using detail::ToStatus;
 
 Kinetra::Kinetra(int canId, wpi::CANPort port, int extra)
     : m_handle{OpenDevice(KELVARA_Kinetra_CreateCan, PortNumber(port), canId,
@@ -179,6 +186,49 @@ bool Kinetra::IsTimeSynced() const {
              m_handle.Get(), driver::kKinetraValidAnyGroup,
              [](const KinetraData& d) { return d.timeSynced != 0; })
       .value_or(false);
+}
+
+Status Kinetra::ResetYaw() {
+  return ToStatus(KELVARA_Kinetra_ResetYaw(m_handle.Get()));
+}
+
+Status Kinetra::SetOutputRate(int rate) {
+  return ToStatus(KELVARA_Kinetra_SetOutputRate(m_handle.Get(), rate));
+}
+
+Status Kinetra::EnableMessages(KinetraMessage message) {
+  return ToStatus(KELVARA_Kinetra_EnableMessages(
+      m_handle.Get(), static_cast<std::int32_t>(message)));
+}
+
+Status Kinetra::Use9AxisYaw(bool nineAxes) {
+  return ToStatus(KELVARA_Kinetra_SetYawAxes(m_handle.Get(), nineAxes ? 9 : 6));
+}
+
+std::expected<FirmwareVersion, Status> Kinetra::GetFirmwareVersion() {
+  std::array<std::int32_t, 3> words;
+  const std::int32_t code =
+      KELVARA_Kinetra_GetFirmwareVersion(m_handle.Get(), words.data());
+  return ToExpected(code, [&words] {
+    return FirmwareVersion{words[0], words[1], words[2]};
+  });
+}
+
+std::expected<std::array<unsigned int, 3>, Status> Kinetra::GetSensorUuid() {
+  std::array<unsigned int, 3> uuid;
+  const std::int32_t code =
+      KELVARA_Kinetra_GetSensorUuid(m_handle.Get(), uuid.data());
+  return ToExpected(code, [&uuid] { return uuid; });
+}
+
+std::expected<SelfTestResult, Status> Kinetra::SelfTest() {
+  std::array<std::int32_t, 8> words;
+  const std::int32_t code =
+      KELVARA_Kinetra_SelfTest(m_handle.Get(), words.data());
+  return ToExpected(code, [&words] {
+    return SelfTestResult{words[0], words[1], words[2], words[3],
+                          words[4], words[5], words[6], words[7]};
+  });
 }
 
 }  // namespace kelvara

@@ -2,10 +2,13 @@
 // driver: which validity bits each getter tests, which fields it reads and how
 // it converts them, and what crosses the driver boundary.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <expected>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -17,12 +20,19 @@
 
 namespace {
 
+using kelvara::FirmwareVersion;
 using kelvara::Kinetra;
+using kelvara::KinetraMessage;
+using kelvara::SelfTestResult;
+using kelvara::Status;
+using kelvara::testing::DriverArgument;
 using kelvara::testing::DriverCall;
 using kelvara::testing::DriverFunction;
 using kelvara::testing::RecordingDriver;
 
 constexpr std::int32_t kHandle = 41;
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
 /// A sample in which every group is valid and every value differs from every
 /// other, so that reading a wrong field or element shows in the result.
@@ -103,6 +113,83 @@ const std::vector<Getter>& AllGetters() {
        [](const Kinetra& k) { return k.IsTimeSynced(); }},
   };
   return getters;
+}
+
+/// One command with its argument, and the call that it must make.
+struct Command {
+  std::string_view name;
+  std::function<Status(Kinetra&)> run;
+  DriverCall call;
+};
+
+const std::vector<Command>& AllCommands() {
+  static const std::vector<Command> commands{
+      {"ResetYaw",
+       [](Kinetra& k) { return k.ResetYaw(); },
+       {DriverFunction::kKinetraResetYaw, {kHandle}}},
+      {"SetOutputRate(100)",
+       [](Kinetra& k) { return k.SetOutputRate(100); },
+       {DriverFunction::kKinetraSetOutputRate, {kHandle, 100}}},
+      {"SetOutputRate(0)",
+       [](Kinetra& k) { return k.SetOutputRate(0); },
+       {DriverFunction::kKinetraSetOutputRate, {kHandle, 0}}},
+      {"SetOutputRate(-5)",
+       [](Kinetra& k) { return k.SetOutputRate(-5); },
+       {DriverFunction::kKinetraSetOutputRate, {kHandle, -5}}},
+      {"SetOutputRate(min)",
+       [](Kinetra& k) { return k.SetOutputRate(kMin); },
+       {DriverFunction::kKinetraSetOutputRate, {kHandle, kMin}}},
+      {"EnableMessages(kOrientation)",
+       [](Kinetra& k) {
+         return k.EnableMessages(KinetraMessage::kOrientation);
+       },
+       {DriverFunction::kKinetraEnableMessages, {kHandle, 0}}},
+      {"EnableMessages(kMagneticField)",
+       [](Kinetra& k) {
+         return k.EnableMessages(KinetraMessage::kMagneticField);
+       },
+       {DriverFunction::kKinetraEnableMessages, {kHandle, 4}}},
+      {"EnableMessages(unnamed)",
+       [](Kinetra& k) {
+         return k.EnableMessages(static_cast<KinetraMessage>(-77));
+       },
+       {DriverFunction::kKinetraEnableMessages, {kHandle, -77}}},
+      {"Use9AxisYaw(true)",
+       [](Kinetra& k) { return k.Use9AxisYaw(true); },
+       {DriverFunction::kKinetraSetYawAxes, {kHandle, 9}}},
+      {"Use9AxisYaw(false)",
+       [](Kinetra& k) { return k.Use9AxisYaw(false); },
+       {DriverFunction::kKinetraSetYawAxes, {kHandle, 6}}},
+  };
+  return commands;
+}
+
+template <typename T>
+std::optional<Status> ErrorOf(const std::expected<T, Status>& result) {
+  if (result.has_value()) {
+    return std::nullopt;
+  }
+  return result.error();
+}
+
+/// One query: its driver function and a call that returns its error, or
+/// empty when it yielded a value.
+struct Query {
+  std::string_view name;
+  DriverFunction function;
+  std::function<std::optional<Status>(Kinetra&)> error;
+};
+
+const std::vector<Query>& AllQueries() {
+  static const std::vector<Query> queries{
+      {"GetFirmwareVersion", DriverFunction::kKinetraGetFirmwareVersion,
+       [](Kinetra& k) { return ErrorOf(k.GetFirmwareVersion()); }},
+      {"GetSensorUuid", DriverFunction::kKinetraGetSensorUuid,
+       [](Kinetra& k) { return ErrorOf(k.GetSensorUuid()); }},
+      {"SelfTest", DriverFunction::kKinetraSelfTest,
+       [](Kinetra& k) { return ErrorOf(k.SelfTest()); }},
+  };
+  return queries;
 }
 
 class KinetraTest : public ::testing::Test {
@@ -249,8 +336,7 @@ TEST_F(KinetraTest, TimestampIsSignedNanosecondsAsSeconds) {
 }
 
 TEST_F(KinetraTest, FlagsAreTrueForAnyNonzeroWord) {
-  for (std::int32_t word : {1, 2, -1, std::numeric_limits<std::int32_t>::min(),
-                            std::numeric_limits<std::int32_t>::max()}) {
+  for (std::int32_t word : {1, 2, -1, kMin, kMax}) {
     KinetraData sample = FullSample();
     sample.timeSynced = word;
     sample.algorithmFlag0 = 0;
@@ -289,6 +375,77 @@ TEST_F(KinetraTest, Rotation3dComesFromTheSixAxisQuaternion) {
   ExpectQuaternion(*m_imu.GetQuaternion6d(), 2.0, 0.0, 0.0, 0.0);
   EXPECT_EQ(*m_imu.GetRotation3d(), wpi::math::Rotation3d{});
   ExpectQuaternion(m_imu.GetRotation3d()->GetQuaternion(), 1.0, 0.0, 0.0, 0.0);
+}
+
+TEST_F(KinetraTest, CommandsSendTheirArgumentAndReturnTheDriverCode) {
+  for (const Command& command : AllCommands()) {
+    for (std::int32_t code : {0, 3, -1, kMin, kMax}) {
+      m_driver.SetResult(command.call.function, code);
+      m_driver.ClearCalls();
+      EXPECT_EQ(command.run(m_imu), static_cast<Status>(code))
+          << command.name << " with code " << code;
+      EXPECT_EQ(m_driver.Calls(), std::vector<DriverCall>{command.call})
+          << command.name;
+    }
+  }
+}
+
+TEST_F(KinetraTest, FirmwareVersionKeepsFullWordsInOrder) {
+  const std::array<std::int32_t, 3> cases[] = {
+      {1, 2, 3}, {300, 0, 7}, {65536, 256, kMax}, {-1, kMin, 0}};
+  for (const auto& words : cases) {
+    m_driver.SetRecord(DriverFunction::kKinetraGetFirmwareVersion, words);
+    m_driver.ClearCalls();
+    const auto version = m_imu.GetFirmwareVersion();
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->major, words[0]);
+    EXPECT_EQ(version->minor, words[1]);
+    EXPECT_EQ(version->patch, words[2]);
+    EXPECT_EQ(m_driver.Calls(),
+              (std::vector<DriverCall>{
+                  {DriverFunction::kKinetraGetFirmwareVersion, {kHandle}}}));
+  }
+}
+
+TEST_F(KinetraTest, SensorUuidKeepsTheDriversOrder) {
+  const std::array<unsigned int, 3> words{0xDEADBEEFu, 1u, 0x80000000u};
+  m_driver.SetRecord(DriverFunction::kKinetraGetSensorUuid, words);
+  EXPECT_EQ(m_imu.GetSensorUuid(), words);
+  EXPECT_EQ(m_driver.Calls(),
+            (std::vector<DriverCall>{
+                {DriverFunction::kKinetraGetSensorUuid, {kHandle}}}));
+}
+
+TEST_F(KinetraTest, SelfTestCopiesEachWordToItsField) {
+  const std::array<std::int32_t, 8> words{10, 11, 12, 13, 14, 15, -16, kMin};
+  m_driver.SetRecord(DriverFunction::kKinetraSelfTest, words);
+  const auto result = m_imu.SelfTest();
+  ASSERT_TRUE(result.has_value());
+  const std::array<std::int32_t, 8> fields{
+      result->result0, result->result1, result->result2, result->result3,
+      result->result4, result->result5, result->result6, result->result7};
+  EXPECT_EQ(fields, words);
+  EXPECT_EQ(
+      m_driver.Calls(),
+      (std::vector<DriverCall>{{DriverFunction::kKinetraSelfTest, {kHandle}}}));
+}
+
+TEST_F(KinetraTest, FailedQueryReturnsTheDriverCodeAndNoValue) {
+  for (const Query& query : AllQueries()) {
+    // The buffer holds marker bytes after every call, failed or not.
+    m_driver.SetFill(query.function, std::byte{0x5A});
+    m_driver.SetResult(query.function, 0);
+    EXPECT_EQ(query.error(m_imu), std::nullopt) << query.name;
+    for (std::int32_t code : {5, -1, kMin, kMax}) {
+      m_driver.SetResult(query.function, code);
+      m_driver.ClearCalls();
+      EXPECT_EQ(query.error(m_imu), static_cast<Status>(code))
+          << query.name << " with code " << code;
+      EXPECT_EQ(m_driver.Calls(),
+                (std::vector<DriverCall>{{query.function, {kHandle}}}))
+          << query.name;
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <expected>
 #include <optional>
 #include <string_view>
 
@@ -75,6 +78,50 @@ struct AlgorithmState {
   double value2 = 0.0;
   /// Fourth further algorithm value.
   double value3 = 0.0;
+};
+
+/**
+ * A kind of message that the IMU can be told to send. Its value goes to the
+ * driver unchanged; so does a value that no enumerator names.
+ */
+enum class KinetraMessage : std::int32_t {
+  /// Yaw, pitch, roll and the angle value.
+  kOrientation = 0,
+  /// The orientation quaternions.
+  kQuaternion = 1,
+  /// Angular velocity.
+  kAngularVelocity = 2,
+  /// Linear acceleration.
+  kLinearAcceleration = 3,
+  /// Magnetic field.
+  kMagneticField = 4,
+  /// The orientation algorithm's state.
+  kAlgorithmState = 5,
+  /// Temperature.
+  kTemperature = 6,
+};
+
+/**
+ * The eight values of an IMU self-test, copied bit for bit from the device's
+ * answer in its order. What each value means is the device's.
+ */
+struct SelfTestResult {
+  /// First value.
+  std::int32_t result0 = 0;
+  /// Second value.
+  std::int32_t result1 = 0;
+  /// Third value.
+  std::int32_t result2 = 0;
+  /// Fourth value.
+  std::int32_t result3 = 0;
+  /// Fifth value.
+  std::int32_t result4 = 0;
+  /// Sixth value.
+  std::int32_t result5 = 0;
+  /// Seventh value.
+  std::int32_t result6 = 0;
+  /// Eighth value.
+  std::int32_t result7 = 0;
 };
 
 /**
@@ -196,6 +243,60 @@ class Kinetra {
   /// Returns true when the sample's time is synchronised; false when it is
   /// not, when the sample holds no valid value or when the driver call fails.
   bool IsTimeSynced() const;
+
+  /**
+   * Makes the device's current heading its zero yaw.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status ResetYaw();
+
+  /**
+   * Sets the device's output rate. The rate goes to the driver unchecked; the
+   * driver decides which rates it accepts and in which unit.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetOutputRate(int rate);
+
+  /**
+   * Tells the device to send a kind of message.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status EnableMessages(KinetraMessage message);
+
+  /**
+   * Chooses whether yaw is computed from nine sensor axes (true: with the
+   * magnetometer) or from six (false).
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status Use9AxisYaw(bool nineAxes);
+
+  /**
+   * Reads the device's firmware version; its numbers are not limited to
+   * 0 to 255.
+   *
+   * @return the version, or the driver's result code when the query fails
+   */
+  std::expected<FirmwareVersion, Status> GetFirmwareVersion();
+
+  /**
+   * Reads the sensor's identifier.
+   *
+   * @return its three words in the device's order, or the driver's result
+   *     code when the query fails
+   */
+  std::expected<std::array<unsigned int, 3>, Status> GetSensorUuid();
+
+  /**
+   * Runs the device's self-test.
+   *
+   * @return the eight values it reports, or the driver's result code when the
+   *     query fails
+   */
+  std::expected<SelfTestResult, Status> SelfTest();
 
  private:
   struct Adopt {};
