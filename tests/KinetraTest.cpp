@@ -17,6 +17,7 @@
 #include "driver/DriverRecords.hpp"
 #include "kelvara/Kinetra.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
+#include "support/AllocationCounter.hpp"
 
 namespace {
 
@@ -444,6 +445,31 @@ TEST_F(KinetraTest, FailedQueryReturnsTheDriverCodeAndNoValue) {
       EXPECT_EQ(m_driver.Calls(),
                 (std::vector<DriverCall>{{query.function, {kHandle}}}))
           << query.name;
+    }
+  }
+}
+
+TEST_F(KinetraTest, NoOperationAllocates) {
+  using kelvara::test::CountAllocations;
+  SetSample(FullSample());
+  m_driver.SetRecord(DriverFunction::kKinetraSelfTest,
+                     std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8});
+  // Once with every answer good, once with every call failing.
+  for (std::int32_t code : {0, 9}) {
+    m_driver.SetResult(DriverFunction::kKinetraGetData, code);
+    for (const Getter& getter : AllGetters()) {
+      EXPECT_EQ(CountAllocations([&] { getter.hasValue(m_imu); }), 0u)
+          << getter.name << " with code " << code;
+    }
+    for (const Command& command : AllCommands()) {
+      m_driver.SetResult(command.call.function, code);
+      EXPECT_EQ(CountAllocations([&] { command.run(m_imu); }), 0u)
+          << command.name << " with code " << code;
+    }
+    for (const Query& query : AllQueries()) {
+      m_driver.SetResult(query.function, code);
+      EXPECT_EQ(CountAllocations([&] { query.error(m_imu); }), 0u)
+          << query.name << " with code " << code;
     }
   }
 }
