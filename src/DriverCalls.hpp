@@ -1,6 +1,6 @@
 // Helpers that every device class and CanBus share for calling the driver:
-// opening a device, turning result codes into Status, and converting
-// quantities into the driver's whole-number arguments.
+// opening a device, turning result codes into Status and query answers, and
+// converting quantities into the driver's whole-number arguments.
 #pragma once
 
 #include <cmath>

@@ -19,11 +19,15 @@ static_assert(std::is_same_v<unsigned int, std::uint32_t>);
  * fails or when none of the mask's bits is set in the sample's validity bits;
  * in both cases no field of the record is read, so an invalid or half-written
  * record never reaches the caller.
+ *
+ * The record starts zeroed (as do the queries' buffers below): a driver that
+ * reports success without writing the record then yields an empty result
+ * instead of whatever the stack held.
  */
 template <typename T, typename Convert>
 std::optional<T> GetIfValid(std::int32_t handle, std::uint32_t mask,
                             Convert convert) {
-  KinetraData record;  // filled by the driver, read only after a good call
+  KinetraData record{};
   if (KELVARA_Kinetra_GetData(handle, &record) != 0 ||
       (record.validMask & mask) == 0) {
     return std::nullopt;
@@ -206,7 +210,7 @@ Status Kinetra::Use9AxisYaw(bool nineAxes) {
 }
 
 std::expected<FirmwareVersion, Status> Kinetra::GetFirmwareVersion() {
-  std::array<std::int32_t, 3> words;
+  std::array<std::int32_t, 3> words{};
   const std::int32_t code =
       KELVARA_Kinetra_GetFirmwareVersion(m_handle.Get(), words.data());
   return ToExpected(code, [&words] {
@@ -215,14 +219,14 @@ std::expected<FirmwareVersion, Status> Kinetra::GetFirmwareVersion() {
 }
 
 std::expected<std::array<unsigned int, 3>, Status> Kinetra::GetSensorUuid() {
-  std::array<unsigned int, 3> uuid;
+  std::array<unsigned int, 3> uuid{};
   const std::int32_t code =
       KELVARA_Kinetra_GetSensorUuid(m_handle.Get(), uuid.data());
   return ToExpected(code, [&uuid] { return uuid; });
 }
 
 std::expected<SelfTestResult, Status> Kinetra::SelfTest() {
-  std::array<std::int32_t, 8> words;
+  std::array<std::int32_t, 8> words{};
   const std::int32_t code =
       KELVARA_Kinetra_SelfTest(m_handle.Get(), words.data());
   return ToExpected(code, [&words] {

@@ -267,8 +267,8 @@ class Kinetra {
   Status EnableMessages(KinetraMessage message);
 
   /**
-   * Chooses whether yaw is computed from nine sensor axes (true: with the
-   * magnetometer) or from six (false).
+   * Chooses whether the device computes yaw from nine sensor axes (true) or
+   * from six (false).
    *
    * @return the driver's result code; Status::kOk on success
    */
