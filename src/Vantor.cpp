@@ -67,8 +67,10 @@ bool Vantor::IsConnected() const {
 }
 
 std::optional<VantorScan> Vantor::GetScan() const {
-  // Not cleared: the driver fills it, and it is read only after a 0 result.
+  // Only the valid word is cleared: a driver that reports success without
+  // writing the record then yields no scan instead of whatever the stack held.
   VantorScanData data;
+  data.valid = 0;
   if (KELVARA_Vantor_GetScan(m_handle.Get(), &data) != 0 || data.valid == 0) {
     return std::nullopt;
   }
@@ -105,8 +107,9 @@ Status Vantor::SetZoneMask(std::uint64_t mask) {
 }
 
 std::expected<VantorConfig, Status> Vantor::GetConfig() {
-  // Not cleared: the driver fills it, and it is read only after a 0 result.
-  VantorConfigData data;
+  // Cleared, so that a driver that reports success without writing the record
+  // yields the defaults instead of whatever the stack held.
+  VantorConfigData data{};
   const std::int32_t code = KELVARA_Vantor_GetConfig(m_handle.Get(), &data);
   return detail::ToExpected(code, [&data] { return ToConfig(data); });
 }

@@ -18,6 +18,7 @@
 #include "kelvara/Kinetra.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
 #include "support/AllocationCounter.hpp"
+#include "support/DirtyStack.hpp"
 
 namespace {
 
@@ -182,15 +183,6 @@ const std::vector<Query>& AllQueries() {
   return queries;
 }
 
-/// Leaves 0xFF bytes in the stack space that the next calls will use, so that
-/// a buffer read before anything was written to it shows nonzero bytes.
-[[gnu::noinline]] void DirtyTheStack() {
-  volatile std::byte bytes[8192];
-  for (auto& b : bytes) {
-    b = std::byte{0xFF};
-  }
-}
-
 class KinetraTest : public ::testing::Test {
  protected:
   KinetraTest() { m_driver.ClearCalls(); }
@@ -264,17 +256,17 @@ TEST_F(KinetraTest, DriverFailureEmptiesEveryGetterWithoutReadingTheRecord) {
 TEST_F(KinetraTest, SuccessWithNothingWrittenReadsAsNoSampleAndZeroWords) {
   // The recording driver answers 0 and writes nothing unless told otherwise.
   for (const Getter& getter : AllGetters()) {
-    DirtyTheStack();
+    kelvara::test::DirtyTheStack();
     EXPECT_FALSE(CallOnce(getter)) << getter.name;
   }
-  DirtyTheStack();
+  kelvara::test::DirtyTheStack();
   const auto version = m_imu.GetFirmwareVersion();
   EXPECT_EQ(version->major, 0);
   EXPECT_EQ(version->minor, 0);
   EXPECT_EQ(version->patch, 0);
-  DirtyTheStack();
+  kelvara::test::DirtyTheStack();
   EXPECT_EQ(m_imu.GetSensorUuid(), (std::array<unsigned int, 3>{}));
-  DirtyTheStack();
+  kelvara::test::DirtyTheStack();
   const auto selfTest = m_imu.SelfTest();
   EXPECT_EQ(selfTest->result0, 0);
   EXPECT_EQ(selfTest->result7, 0);

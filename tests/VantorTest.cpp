@@ -15,6 +15,7 @@
 #include "kelvara/Vantor.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
 #include "support/AllocationCounter.hpp"
+#include "support/DirtyStack.hpp"
 
 namespace {
 
@@ -102,6 +103,22 @@ TEST(VantorTest, NoFrameWhenTheDriverFailsOrMarksTheRecordInvalid) {
     EXPECT_EQ(ranger.GetScan(), std::nullopt) << "code " << c.code;
     EXPECT_EQ(ranger.GetClosestDistance(), std::nullopt) << "code " << c.code;
   }
+}
+
+TEST(VantorTest, SuccessWithNothingWrittenGivesNoFrameAndDefaultConfig) {
+  // The recording driver answers 0 and writes nothing unless told otherwise.
+  RecordingDriver driver;
+  Vantor ranger = OpenRanger(driver);
+  kelvara::test::DirtyTheStack();
+  EXPECT_EQ(ranger.GetScan(), std::nullopt);
+  kelvara::test::DirtyTheStack();
+  const auto config = ranger.GetConfig();
+  ASSERT_TRUE(config.has_value());
+  EXPECT_EQ(config->setting0, 0);
+  EXPECT_FALSE(config->flag0);
+  EXPECT_EQ(config->zoneMask, std::nullopt);
+  EXPECT_FALSE(config->firmwareVersion.has_value());
+  EXPECT_EQ(config->setting2, std::nullopt);
 }
 
 TEST(VantorTest, ClosestDistanceIsTheNearestReadingOfOneFrame) {
