@@ -28,7 +28,7 @@ static_assert(std::is_same_v<unsigned int, std::uint32_t>);
 template <typename T, typename Convert>
 std::optional<T> GetIfValid(std::int32_t handle, std::uint32_t mask,
                             Convert convert) {
-  KinetraData record;
+  KinetraData record;  // NOLINT(cppcoreguidelines-pro-type-member-init)
   record.validMask = 0;
   if (KELVARA_Kinetra_GetData(handle, &record) != 0 ||
       (record.validMask & mask) == 0) {

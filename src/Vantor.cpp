@@ -69,7 +69,7 @@ bool Vantor::IsConnected() const {
 std::optional<VantorScan> Vantor::GetScan() const {
   // Only the valid word is cleared: a driver that reports success without
   // writing the record then yields no scan instead of whatever the stack held.
-  VantorScanData data;
+  VantorScanData data;  // NOLINT(cppcoreguidelines-pro-type-member-init)
   data.valid = 0;
   if (KELVARA_Vantor_GetScan(m_handle.Get(), &data) != 0 || data.valid == 0) {
     return std::nullopt;
