@@ -2,6 +2,7 @@
 # target KelvaraWpilib: an installed WPILib 2027 when one is found (or
 # required), the project's stand-in otherwise.
 add_library(KelvaraWpilib INTERFACE)
+set_target_properties(KelvaraWpilib PROPERTIES EXPORT_NAME Wpilib)
 
 set(_kelvara_wpilib_found FALSE)
 if(NOT KELVARA_WPILIB STREQUAL "STANDIN")

@@ -1,13 +1,17 @@
 // Helpers that every device class and CanBus share for calling the driver:
-// opening a device, turning result codes into Status, and converting
-// quantities into the driver's whole-number arguments.
+// opening a device, turning result codes into Status and query answers into
+// expected values, and converting quantities into the driver's whole-number
+// arguments.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
+#include <expected>
 #include <limits>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include <wpi/hardware/bus/CANPort.hpp>
 
@@ -22,6 +26,19 @@ inline constexpr std::int32_t kNoUsbPort = -1;
 /// A driver result code as a Status of the same number.
 constexpr Status ToStatus(std::int32_t code) noexcept {
   return static_cast<Status>(code);
+}
+
+/// The answer to a query that the device must answer: the driver's nonzero
+/// result code as the error, or, after a 0 code only, the value that build
+/// makes from the driver's out buffer. A failed call never reaches build, so
+/// an out buffer is never read after a failure.
+template <typename Build>
+auto ToExpected(std::int32_t code, Build&& build)
+    -> std::expected<std::invoke_result_t<Build>, Status> {
+  if (code != 0) {
+    return std::unexpected{ToStatus(code)};
+  }
+  return std::forward<Build>(build)();
 }
 
 /// The port number that the driver receives for a CAN port.

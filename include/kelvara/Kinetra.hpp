@@ -1,14 +1,128 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
 #include <string_view>
 
 #include <wpi/hardware/bus/CANPort.hpp>
+#include <wpi/math/geometry/Quaternion.hpp>
+#include <wpi/math/geometry/Rotation2d.hpp>
+#include <wpi/math/geometry/Rotation3d.hpp>
+#include <wpi/units/acceleration.hpp>
+#include <wpi/units/angle.hpp>
+#include <wpi/units/angular_velocity.hpp>
+#include <wpi/units/magnetic_field_strength.hpp>
+#include <wpi/units/temperature.hpp>
+#include <wpi/units/time.hpp>
 
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 
 namespace kelvara {
+
+/// Angular velocity about the IMU's three axes.
+struct AngularVelocity3d {
+  /// About the x axis.
+  wpi::units::radians_per_second_t x{0.0};
+  /// About the y axis.
+  wpi::units::radians_per_second_t y{0.0};
+  /// About the z axis.
+  wpi::units::radians_per_second_t z{0.0};
+};
+
+/// Linear acceleration along the IMU's three axes.
+struct Acceleration3d {
+  /// Along the x axis.
+  wpi::units::meters_per_second_squared_t x{0.0};
+  /// Along the y axis.
+  wpi::units::meters_per_second_squared_t y{0.0};
+  /// Along the z axis.
+  wpi::units::meters_per_second_squared_t z{0.0};
+};
+
+/// The magnetic field that the IMU measures.
+struct MagneticField {
+  /// Along the x axis.
+  wpi::units::microtesla_t x{0.0};
+  /// Along the y axis.
+  wpi::units::microtesla_t y{0.0};
+  /// Along the z axis.
+  wpi::units::microtesla_t z{0.0};
+  /// The field strength as the device reports it.
+  wpi::units::microtesla_t strength{0.0};
+};
+
+/**
+ * The state of the IMU's orientation algorithm, as the device reports it.
+ * The values carry no unit; their meaning is the device's.
+ */
+struct AlgorithmState {
+  /// First value of the algorithm's state vector.
+  double x = 0.0;
+  /// Second value of the algorithm's state vector.
+  double y = 0.0;
+  /// Third value of the algorithm's state vector.
+  double z = 0.0;
+  /// First algorithm flag.
+  bool flag0 = false;
+  /// Second algorithm flag.
+  bool flag1 = false;
+  /// First further algorithm value.
+  double value0 = 0.0;
+  /// Second further algorithm value.
+  double value1 = 0.0;
+  /// Third further algorithm value.
+  double value2 = 0.0;
+  /// Fourth further algorithm value.
+  double value3 = 0.0;
+};
+
+/**
+ * A kind of message that the IMU can be told to send. Its value goes to the
+ * driver unchanged; so does a value that no enumerator names.
+ */
+enum class KinetraMessage : std::int32_t {
+  /// Yaw, pitch, roll and the angle value.
+  kOrientation = 0,
+  /// The orientation quaternions.
+  kQuaternion = 1,
+  /// Angular velocity.
+  kAngularVelocity = 2,
+  /// Linear acceleration.
+  kLinearAcceleration = 3,
+  /// Magnetic field.
+  kMagneticField = 4,
+  /// The orientation algorithm's state.
+  kAlgorithmState = 5,
+  /// Temperature.
+  kTemperature = 6,
+};
+
+/**
+ * The eight values of an IMU self-test, copied bit for bit from the device's
+ * answer in its order. What each value means is the device's.
+ */
+struct SelfTestResult {
+  /// First value.
+  std::int32_t result0 = 0;
+  /// Second value.
+  std::int32_t result1 = 0;
+  /// Third value.
+  std::int32_t result2 = 0;
+  /// Fourth value.
+  std::int32_t result3 = 0;
+  /// Fifth value.
+  std::int32_t result4 = 0;
+  /// Sixth value.
+  std::int32_t result5 = 0;
+  /// Seventh value.
+  std::int32_t result6 = 0;
+  /// Eighth value.
+  std::int32_t result7 = 0;
+};
 
 /**
  * The Kinetra inertial measurement unit.
@@ -69,6 +183,120 @@ class Kinetra {
 
   /// Returns true when the driver reports the device as connected.
   bool IsConnected() const;
+
+  // Sample getters. Each asks the driver for a fresh sample, so two getters
+  // called one after the other may see different samples. Each result is
+  // empty when the driver call fails or the sample marks the value invalid.
+
+  /// Returns the yaw in degrees, or empty when no valid yaw is available.
+  std::optional<wpi::units::degree_t> GetYaw() const;
+
+  /// Returns the pitch in degrees, or empty when no valid pitch is available.
+  std::optional<wpi::units::degree_t> GetPitch() const;
+
+  /// Returns the roll in degrees, or empty when no valid roll is available.
+  std::optional<wpi::units::degree_t> GetRoll() const;
+
+  /// Returns the device's angle value in degrees, or empty when no valid angle
+  /// is available.
+  std::optional<wpi::units::degree_t> GetAngle() const;
+
+  /// Returns the yaw as a planar rotation, or empty when no valid yaw is
+  /// available.
+  std::optional<wpi::math::Rotation2d> GetRotation2d() const;
+
+  /// Returns the orientation from the six-axis quaternion (normalised by the
+  /// rotation), or empty when no valid six-axis quaternion is available.
+  std::optional<wpi::math::Rotation3d> GetRotation3d() const;
+
+  /// Returns the orientation computed from six sensor axes, as delivered (not
+  /// normalised), or empty when it is not valid.
+  std::optional<wpi::math::Quaternion> GetQuaternion6d() const;
+
+  /// Returns the orientation computed from nine sensor axes, as delivered (not
+  /// normalised), or empty when it is not valid.
+  std::optional<wpi::math::Quaternion> GetQuaternion9d() const;
+
+  /// Returns the angular velocity in radians per second, or empty when it is
+  /// not valid.
+  std::optional<AngularVelocity3d> GetAngularVelocity() const;
+
+  /// Returns the linear acceleration in metres per second squared, or empty
+  /// when it is not valid.
+  std::optional<Acceleration3d> GetLinearAcceleration() const;
+
+  /// Returns the magnetic field in microtesla, or empty when it is not valid.
+  std::optional<MagneticField> GetMagneticField() const;
+
+  /// Returns the orientation algorithm's state, or empty when it is not
+  /// valid.
+  std::optional<AlgorithmState> GetAlgorithmState() const;
+
+  /// Returns the device's temperature in degrees Celsius, or empty when it is
+  /// not valid.
+  std::optional<wpi::units::celsius_t> GetTemperature() const;
+
+  /// Returns the time of the sample in seconds, or empty when the sample holds
+  /// no valid value at all.
+  std::optional<wpi::units::second_t> GetTimestamp() const;
+
+  /// Returns true when the sample's time is synchronised; false when it is
+  /// not, when the sample holds no valid value or when the driver call fails.
+  bool IsTimeSynced() const;
+
+  /**
+   * Makes the device's current heading its zero yaw.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status ResetYaw();
+
+  /**
+   * Sets the device's output rate. The rate goes to the driver unchecked; the
+   * driver decides which rates it accepts and in which unit.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetOutputRate(int rate);
+
+  /**
+   * Tells the device to send a kind of message.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status EnableMessages(KinetraMessage message);
+
+  /**
+   * Chooses whether the device computes yaw from nine sensor axes (true) or
+   * from six (false).
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status Use9AxisYaw(bool nineAxes);
+
+  /**
+   * Reads the device's firmware version; its numbers are not limited to
+   * 0 to 255.
+   *
+   * @return the version, or the driver's result code when the query fails
+   */
+  std::expected<FirmwareVersion, Status> GetFirmwareVersion();
+
+  /**
+   * Reads the sensor's identifier.
+   *
+   * @return its three words in the device's order, or the driver's result
+   *     code when the query fails
+   */
+  std::expected<std::array<unsigned int, 3>, Status> GetSensorUuid();
+
+  /**
+   * Runs the device's self-test.
+   *
+   * @return the eight values it reports, or the driver's result code when the
+   *     query fails
+   */
+  std::expected<SelfTestResult, Status> SelfTest();
 
  private:
   struct Adopt {};

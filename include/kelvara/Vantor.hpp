@@ -1,14 +1,131 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
 #include <string_view>
 
 #include <wpi/hardware/bus/CANPort.hpp>
+#include <wpi/units/length.hpp>
 
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 
 namespace kelvara {
+
+/**
+ * One frame of the Vantor ranger: a square grid of zones, 4 by 4 or 8 by 8,
+ * each holding the distance measured in that zone or no reading.
+ *
+ * A scan is an immutable value of fixed size; its queries never allocate and
+ * may run on any number of threads at once. Zones are numbered row-major: the
+ * zone in row r and column c of a grid of side n has index r * n + c.
+ */
+class VantorScan {
+ public:
+  /// Number of distance entries a scan holds, whatever its zone count.
+  static constexpr std::int32_t kMaxZones = 64;
+
+  /// Zone distances in whole millimetres, row-major; negative: no reading.
+  using Distances = std::array<std::int16_t, kMaxZones>;
+
+  /**
+   * Stores a frame as the driver reported it; nothing is checked.
+   *
+   * @param tag the driver's value for this frame; no query reads it
+   * @param zoneCount 16 for a 4 by 4 frame, 64 for an 8 by 8 frame; only
+   *     zones below both the zone count and 64 can hold a reading
+   * @param distances all 64 entries, also those past the zone count
+   */
+  VantorScan(std::int32_t tag, std::int32_t zoneCount,
+             const Distances& distances) noexcept;
+
+  /// Returns the grid side: 4 for a zone count of 16, otherwise 8.
+  std::int32_t GridSize() const noexcept;
+
+  /**
+   * Returns the distance measured in one zone.
+   *
+   * @param zone the zone index, row-major
+   * @return the distance in millimetres (0 mm is a valid reading); empty when
+   *     the index is negative, not below the zone count or not below 64, or
+   *     when the zone has no reading
+   */
+  std::optional<wpi::units::millimeter_t> GetDistance(
+      std::int32_t zone) const noexcept;
+
+  /**
+   * Returns the distance measured in the zone at a row and a column.
+   *
+   * @return the distance in millimetres; empty when the row or the column
+   *     lies outside 0 to GridSize() - 1, and otherwise as GetDistance(zone)
+   *     for zone row * GridSize() + column
+   */
+  std::optional<wpi::units::millimeter_t> GetDistance(
+      std::int32_t row, std::int32_t column) const noexcept;
+
+  /**
+   * Returns the smallest distance of the frame.
+   *
+   * @return the smallest reading in millimetres among the zones that have
+   *     one; empty when no zone has a reading, the zone count is 0 or
+   *     negative included
+   */
+  std::optional<wpi::units::millimeter_t> GetClosest() const noexcept;
+
+  /// Returns the driver's tag for this frame, unchanged.
+  std::int32_t GetTag() const noexcept;
+
+  /// Returns the zone count as the driver reported it, unchanged.
+  std::int32_t GetZoneCount() const noexcept;
+
+  /// Returns all 64 raw entries in millimetres, also those past the zone
+  /// count; negative entries mean no reading.
+  const Distances& GetDistances() const noexcept;
+
+ private:
+  std::int32_t m_tag;
+  std::int32_t m_zoneCount;
+  Distances m_distances;
+};
+
+/// The zone grids of the Vantor ranger. The driver receives the number of
+/// zones of the grid, which is each enumerator's value.
+enum class VantorResolution : std::int32_t {
+  /// 4 by 4 zones.
+  k4x4 = 16,
+  /// 8 by 8 zones.
+  k8x8 = 64,
+};
+
+/**
+ * The Vantor ranger's configuration as the driver reports it. The meaning of
+ * the settings and flags is the driver's; the library only carries them.
+ */
+struct VantorConfig {
+  /// The driver's setting 0, unchanged.
+  std::int32_t setting0 = 0;
+  /// True when the driver reports flag 0 as set.
+  bool flag0 = false;
+  /// True when the driver reports flag 1 as set.
+  bool flag1 = false;
+  /// True when the driver reports flag 2 as set.
+  bool flag2 = false;
+  /// The driver's setting 1, unchanged.
+  std::int32_t setting1 = 0;
+  /// The zone mask, all 64 bits; empty when the driver reports none.
+  std::optional<std::uint64_t> zoneMask;
+  /// The firmware version; empty when the driver reports none.
+  std::optional<FirmwareVersion> firmwareVersion;
+  /// The driver's setting 2; empty when the driver reports 0 or a negative
+  /// value.
+  std::optional<std::int32_t> setting2;
+  /// The driver's setting 3; empty when the driver reports 0 or a negative
+  /// value.
+  std::optional<std::int32_t> setting3;
+};
 
 /**
  * The Vantor multi-zone time-of-flight ranger.
@@ -61,6 +178,58 @@ class Vantor {
 
   /// Returns true when the driver reports the device as connected.
   bool IsConnected() const;
+
+  /**
+   * Takes one frame from the ranger.
+   *
+   * @return the frame; empty when the driver fails or reports no frame
+   */
+  std::optional<VantorScan> GetScan() const;
+
+  /**
+   * Takes one frame and returns its smallest distance.
+   *
+   * @return the distance in millimetres; empty when the driver fails, reports
+   *     no frame, or no zone of the frame has a reading
+   */
+  std::optional<wpi::units::millimeter_t> GetClosestDistance() const;
+
+  /**
+   * Sets the rate at which the ranger produces frames; the driver decides
+   * which rates are valid and in which unit.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetOutputRate(std::int32_t rate);
+
+  /**
+   * Sets the zone grid.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetResolution(VantorResolution resolution);
+
+  /**
+   * Sets the ranging frequency; the driver decides which frequencies are
+   * valid and in which unit.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetRangingFrequency(std::int32_t frequency);
+
+  /**
+   * Sets which zones are measured; the driver assigns the bits to zones.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetZoneMask(std::uint64_t mask);
+
+  /**
+   * Reads the ranger's configuration.
+   *
+   * @return the configuration, or the driver's result code when it fails
+   */
+  std::expected<VantorConfig, Status> GetConfig();
 
  private:
   struct Adopt {};

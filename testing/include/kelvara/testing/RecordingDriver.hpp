@@ -76,6 +76,7 @@ struct DriverCall {
   /// Its arguments in order; for create calls the status value comes last.
   std::vector<DriverArgument> arguments;
 
+  /// Same function and equal arguments.
   bool operator==(const DriverCall&) const = default;
 };
 
@@ -106,6 +107,8 @@ class RecordingDriver {
   ~RecordingDriver();
   RecordingDriver(const RecordingDriver&) = delete;
   RecordingDriver& operator=(const RecordingDriver&) = delete;
+  RecordingDriver(RecordingDriver&&) = delete;
+  RecordingDriver& operator=(RecordingDriver&&) = delete;
 
   /// Makes every later call of the function return result (a handle for the
   /// create functions, a mode for KELVARA_CanBus_GetMode, a nonzero-is-true

@@ -1,0 +1,60 @@
+# Installs the library, its public headers, the drivers for simulation and
+# tests, a CMake package (find_package(KelvaraLib)) and a pkg-config file.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(_kelvara_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/KelvaraLib)
+set(_kelvara_targets KelvaraLib KelvaraWpilib KelvaraDriverHeaders
+  KelvaraRecordingDriver)
+if(TARGET KelvaraSimDriver)
+  list(APPEND _kelvara_targets KelvaraSimDriver)
+endif()
+if(KELVARA_USING_WPILIB_STANDIN)
+  list(APPEND _kelvara_targets KelvaraWpilibStandIn)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/compat/wpilib/include/wpi
+    DESTINATION ${KELVARA_STANDIN_INCLUDEDIR})
+endif()
+
+install(TARGETS ${_kelvara_targets}
+  EXPORT KelvaraLibTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/kelvara
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/testing/include/kelvara/testing
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvara)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/driver
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvara
+  FILES_MATCHING PATTERN "*.hpp")
+if(TARGET KelvaraSimDriver)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/include/kelvara/sim
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvara)
+endif()
+
+install(EXPORT KelvaraLibTargets
+  NAMESPACE Kelvara::
+  DESTINATION ${_kelvara_cmake_dir})
+
+configure_package_config_file(
+  ${PROJECT_SOURCE_DIR}/cmake/KelvaraLibConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/KelvaraLibConfig.cmake
+  INSTALL_DESTINATION ${_kelvara_cmake_dir})
+write_basic_package_version_file(
+  ${PROJECT_BINARY_DIR}/KelvaraLibConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${PROJECT_BINARY_DIR}/KelvaraLibConfig.cmake
+  ${PROJECT_BINARY_DIR}/KelvaraLibConfigVersion.cmake
+  DESTINATION ${_kelvara_cmake_dir})
+
+if(KELVARA_USING_WPILIB_STANDIN)
+  set(KELVARA_PC_CFLAGS "-I\${includedir} -I\${prefix}/${KELVARA_STANDIN_INCLUDEDIR}")
+else()
+  set(KELVARA_PC_CFLAGS "-I\${includedir}")
+endif()
+configure_file(${PROJECT_SOURCE_DIR}/cmake/kelvaralib.pc.in
+  ${PROJECT_BINARY_DIR}/kelvaralib.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/kelvaralib.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
