@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include <wpi/hardware/bus/CANPort.hpp>
+#include <wpi/util/Color.hpp>
 
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
@@ -19,6 +22,51 @@ struct Chromaticity {
   double x = 0.0;
   /// y coordinate, Y / (X + Y + Z).
   double y = 0.0;
+};
+
+/**
+ * One colour sample: CIE 1931 XYZ tristimulus values as the driver computed
+ * them, on the scale where a linear sRGB component of 1.0 is full intensity.
+ * The values are not checked; they may be zero, negative or not finite.
+ */
+struct LumenoReading {
+  /// Tristimulus X.
+  double X = 0.0;
+  /// Tristimulus Y, the luminance.
+  double Y = 0.0;
+  /// Tristimulus Z.
+  double Z = 0.0;
+  /// A value the driver attaches to the sample, all 32 bits carried
+  /// unchanged; the library gives it no meaning.
+  std::int32_t tag = 0;
+
+  /**
+   * Converts the sample into an sRGB display colour (IEC 61966-2-1, with its
+   * four-decimal matrix). Each linear component is clamped to 0 to 1 before
+   * the transfer function; one that is not a number (from NaN or opposed
+   * infinite tristimulus values) counts as 0, so the colour never holds NaN.
+   *
+   * @return the colour; black for an all-zero sample
+   */
+  wpi::util::Color ToColor() const noexcept;
+
+  /**
+   * The sample's CIE xy chromaticity: X and Y divided by X + Y + Z.
+   *
+   * @return the chromaticity; empty when the sum is not a finite number
+   *     above 1e-6 (no light, or values that are not finite) or when a
+   *     coordinate would not be finite
+   */
+  std::optional<Chromaticity> GetChromaticity() const noexcept;
+
+  /**
+   * The Euclidean distance in the xy plane between the sample's chromaticity
+   * and the target. Brightness plays no part.
+   *
+   * @return the distance; positive infinity when the sample has no
+   *     chromaticity (see GetChromaticity)
+   */
+  double DistanceTo(Chromaticity target) const noexcept;
 };
 
 /**
