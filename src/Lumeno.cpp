@@ -9,6 +9,7 @@ namespace kelvara {
 
 using detail::OpenDevice;
 using detail::PortNumber;
+using detail::ToStatus;
 
 Lumeno::Lumeno(int canId, wpi::CANPort port)
     : m_handle{OpenDevice(KELVARA_Lumeno_CreateCan, PortNumber(port), canId)} {}
@@ -42,6 +43,63 @@ Lumeno& Lumeno::operator=(Lumeno&& other) noexcept {
 
 bool Lumeno::IsConnected() const {
   return KELVARA_Lumeno_IsConnected(m_handle.Get()) != 0;
+}
+
+std::optional<LumenoReading> Lumeno::GetColor() const {
+  // Cleared so that a driver that reports success without writing the record
+  // yields no sample rather than whatever the stack held.
+  LumenoColorData data{};
+  if (KELVARA_Lumeno_GetColor(m_handle.Get(), &data) != 0 || data.valid == 0) {
+    return std::nullopt;
+  }
+  return LumenoReading{data.X, data.Y, data.Z, data.tag};
+}
+
+Status Lumeno::SetSampleTime(wpi::units::millisecond_t sampleTime) {
+  return ToStatus(KELVARA_Lumeno_SetSampleTime(
+      m_handle.Get(), detail::RoundToInt32(sampleTime.value())));
+}
+
+Status Lumeno::SetLedBrightness(std::int32_t brightness) {
+  return ToStatus(KELVARA_Lumeno_SetLedBrightness(m_handle.Get(), brightness));
+}
+
+Status Lumeno::SetStatusLed(bool on, std::int32_t value) {
+  return ToStatus(
+      KELVARA_Lumeno_SetStatusLed(m_handle.Get(), on ? 1 : 0, value));
+}
+
+Status Lumeno::SetMeasureMode(LumenoMeasureMode mode) {
+  return ToStatus(KELVARA_Lumeno_SetMeasureMode(m_handle.Get(),
+                                                std::to_underlying(mode), 0.0));
+}
+
+Status Lumeno::SetFixedDistance(wpi::units::millimeter_t distance) {
+  return ToStatus(KELVARA_Lumeno_SetMeasureMode(
+      m_handle.Get(), std::to_underlying(LumenoMeasureMode::kFixedDistance),
+      distance.value()));
+}
+
+std::expected<std::uint32_t, Status> Lumeno::GetConfigValue(
+    LumenoConfigItem item) {
+  std::uint32_t value = 0;
+  const std::int32_t code = KELVARA_Lumeno_GetConfigValue(
+      m_handle.Get(), std::to_underlying(item), &value);
+  if (code != 0) {
+    return std::unexpected{ToStatus(code)};
+  }
+  return value;
+}
+
+std::expected<FirmwareVersion, Status> Lumeno::GetFirmwareVersion() {
+  const auto word = GetConfigValue(LumenoConfigItem::kFirmwareVersion);
+  if (!word) {
+    return std::unexpected{word.error()};
+  }
+  const auto byte = [v = *word](int shift) {
+    return static_cast<std::int32_t>((v >> shift) & 0xFFu);
+  };
+  return FirmwareVersion{byte(16), byte(8), byte(0)};
 }
 
 }  // namespace kelvara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include <wpi/hardware/bus/CANPort.hpp>
+#include <wpi/units/length.hpp>
+#include <wpi/units/time.hpp>
 #include <wpi/util/Color.hpp>
 
 #include "kelvara/DeviceHandle.hpp"
@@ -69,6 +72,38 @@ struct LumenoReading {
   double DistanceTo(Chromaticity target) const noexcept;
 };
 
+/// How the colour sensor measures. The value goes to the driver unchanged.
+enum class LumenoMeasureMode : std::int32_t {
+  /// Measures without correcting for the target's distance.
+  kUncorrected = 0,
+  /// Corrects for a distance that the sensor measures itself.
+  kAutoDistance = 1,
+  /// Corrects for a fixed distance; SetFixedDistance selects it together
+  /// with that distance.
+  kFixedDistance = 2,
+};
+
+/**
+ * A configuration value that the colour sensor reports through
+ * Lumeno::GetConfigValue. The value goes to the driver unchanged; except for
+ * the firmware version word, the driver decides how each value is encoded.
+ */
+enum class LumenoConfigItem : std::int32_t {
+  /// The sample time in effect (see Lumeno::SetSampleTime).
+  kSampleTime = 0,
+  /// The LED brightness in effect (see Lumeno::SetLedBrightness).
+  kLedBrightness = 1,
+  /// The status LED setting (see Lumeno::SetStatusLed).
+  kStatusLed = 2,
+  /// The measuring mode in effect (a LumenoMeasureMode value).
+  kMeasureMode = 3,
+  /// The fixed distance in effect (see Lumeno::SetFixedDistance).
+  kFixedDistance = 4,
+  /// The firmware version word: major, minor and patch in bits 16-23, 8-15
+  /// and 0-7 (see Lumeno::GetFirmwareVersion).
+  kFirmwareVersion = 8,
+};
+
 /**
  * The Lumeno colour sensor.
  *
@@ -124,6 +159,71 @@ class Lumeno {
 
   /// Returns true when the driver reports the device as connected.
   bool IsConnected() const;
+
+  /**
+   * Takes one colour sample.
+   *
+   * @return the sample, its values as the driver delivered them; empty when
+   *     the driver fails or reports no sample
+   */
+  std::optional<LumenoReading> GetColor() const;
+
+  /**
+   * Sets how long the sensor takes for one sample.
+   *
+   * The driver receives whole milliseconds, rounded to nearest with halves
+   * away from zero. A duration beyond the 32-bit millisecond range is sent as
+   * the nearest end of that range, and NaN as 0.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetSampleTime(wpi::units::millisecond_t sampleTime);
+
+  /**
+   * Sets the brightness of the sensor's LED, a value that the driver
+   * interprets.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetLedBrightness(std::int32_t brightness);
+
+  /**
+   * Switches the status LED on or off; the value goes to the driver
+   * unchanged.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetStatusLed(bool on, std::int32_t value);
+
+  /**
+   * Selects the measuring mode. No distance goes with it (the driver receives
+   * 0 mm); use SetFixedDistance to measure at a fixed distance.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetMeasureMode(LumenoMeasureMode mode);
+
+  /**
+   * Selects LumenoMeasureMode::kFixedDistance with the given distance, sent
+   * in millimetres without rounding.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetFixedDistance(wpi::units::millimeter_t distance);
+
+  /**
+   * Reads one configuration value from the sensor.
+   *
+   * @return the value; the driver's result code when it fails
+   */
+  std::expected<std::uint32_t, Status> GetConfigValue(LumenoConfigItem item);
+
+  /**
+   * Reads the sensor's firmware version, each number from 0 to 255.
+   *
+   * @return the version; the driver's result code when it fails
+   */
+  std::expected<FirmwareVersion, Status> GetFirmwareVersion();
 
  private:
   struct Adopt {};
