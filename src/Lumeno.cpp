@@ -1,5 +1,7 @@
 #include "kelvara/Lumeno.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "DriverCalls.hpp"
@@ -100,6 +102,66 @@ std::expected<FirmwareVersion, Status> Lumeno::GetFirmwareVersion() {
     return static_cast<std::int32_t>((v >> shift) & 0xFFu);
   };
   return FirmwareVersion{byte(16), byte(8), byte(0)};
+}
+
+void Lumeno::AddColor(std::string_view name, Chromaticity chromaticity) {
+  const auto entry = std::ranges::find_if(
+      m_palette, [name](const auto& e) { return e.first == name; });
+  if (entry != m_palette.end()) {
+    entry->second = chromaticity;
+  } else {
+    m_palette.emplace_back(std::string{name}, chromaticity);
+  }
+}
+
+std::optional<Chromaticity> Lumeno::LearnColor(std::string_view name) {
+  auto chromaticity = GetColor().and_then(
+      [](const LumenoReading& sample) { return sample.GetChromaticity(); });
+  if (chromaticity) {
+    AddColor(name, *chromaticity);
+  }
+  return chromaticity;
+}
+
+void Lumeno::RemoveColor(std::string_view name) {
+  std::erase_if(m_palette, [name](const auto& e) { return e.first == name; });
+}
+
+void Lumeno::ClearColors() {
+  m_palette.clear();
+}
+
+void Lumeno::SetMatchThreshold(double threshold) {
+  if (threshold > 0.0) {
+    m_matchThreshold = threshold;
+  }
+}
+
+std::optional<LumenoMatch> Lumeno::GetMatch() const {
+  const auto sample = GetColor();
+  if (!sample) {
+    return std::nullopt;
+  }
+  const std::string* bestName = nullptr;
+  double bestDistance = 0.0;
+  for (const auto& [name, chromaticity] : m_palette) {
+    const double distance = sample->DistanceTo(chromaticity);
+    // An infinite distance (a sample without chromaticity, or an entry off
+    // the chart) is never near, not even under an infinite threshold. NaN
+    // fails the comparison.
+    if (std::isinf(distance) || !(distance <= m_matchThreshold)) {
+      continue;
+    }
+    if (bestName == nullptr || distance < bestDistance) {
+      bestName = &name;
+      bestDistance = distance;
+    }
+  }
+  if (bestName == nullptr) {
+    return std::nullopt;
+  }
+  return LumenoMatch{*bestName, 1.0 - bestDistance / m_matchThreshold,
+                     bestDistance};
 }
 
 }  // namespace kelvara

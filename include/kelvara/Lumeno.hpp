@@ -104,6 +104,17 @@ enum class LumenoConfigItem : std::int32_t {
   kFirmwareVersion = 8,
 };
 
+/// The palette entry that a colour sample matched (see Lumeno::GetMatch).
+struct LumenoMatch {
+  /// The entry's name.
+  std::string name;
+  /// 1 - distance / match threshold: 1.0 for an exact match, 0.0 at the
+  /// threshold.
+  double confidence = 0.0;
+  /// The chromaticity distance between the sample and the entry.
+  double distance = 0.0;
+};
+
 /**
  * The Lumeno colour sensor.
  *
@@ -224,6 +235,50 @@ class Lumeno {
    * @return the version; the driver's result code when it fails
    */
   std::expected<FirmwareVersion, Status> GetFirmwareVersion();
+
+  /**
+   * Names a colour in the palette. A name already present keeps its place
+   * and takes the new chromaticity; a new name is appended. Names are
+   * compared byte for byte, with their full length: no case folding, and the
+   * empty name is a name too.
+   *
+   * @throws std::bad_alloc if the name cannot be stored; the palette is then
+   *     unchanged
+   */
+  void AddColor(std::string_view name, Chromaticity chromaticity);
+
+  /**
+   * Takes one sample and adds its chromaticity to the palette under the name,
+   * as AddColor does.
+   *
+   * @return the chromaticity learnt; empty, with the palette unchanged, when
+   *     there is no sample or the sample has no chromaticity
+   * @throws std::bad_alloc if the name cannot be stored
+   */
+  std::optional<Chromaticity> LearnColor(std::string_view name);
+
+  /// Removes the palette entry with this name, if there is one; the others
+  /// keep their order.
+  void RemoveColor(std::string_view name);
+
+  /// Empties the palette; the match threshold stays.
+  void ClearColors();
+
+  /// Sets the largest chromaticity distance that GetMatch accepts (0.05 at
+  /// first). A value that is not above 0, NaN included, is ignored; positive
+  /// infinity is accepted.
+  void SetMatchThreshold(double threshold);
+
+  /**
+   * Takes one sample and finds the palette entry nearest to its
+   * chromaticity. An entry matches when its distance is finite and at most
+   * the match threshold; of entries at equal distance the earliest wins.
+   *
+   * @return the match; empty when there is no sample, the sample has no
+   *     chromaticity, or no entry matches
+   * @throws std::bad_alloc if the name cannot be copied
+   */
+  std::optional<LumenoMatch> GetMatch() const;
 
  private:
   struct Adopt {};
