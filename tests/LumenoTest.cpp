@@ -88,6 +88,12 @@ TEST_F(LumenoTest, GetColorIsEmptyOnFailureOrWithoutSample) {
 }
 
 TEST_F(LumenoTest, GetColorIsEmptyWhenTheDriverWritesNothing) {
+  m_driver.SetRecord(DriverFunction::kLumenoGetColor,
+                     ColorRecord(0.2, 0.3, 0.4));
+  ASSERT_TRUE(m_sensor.GetColor());
+  // A fresh driver state succeeds without writing the record; the sample
+  // that the first call left on the stack must not reappear.
+  RecordingDriver writesNothing;
   EXPECT_FALSE(m_sensor.GetColor());
 }
 
@@ -470,11 +476,13 @@ TEST_F(LumenoPaletteTest, MoveAssignmentReplacesTheTargetsPalette) {
   m_sensor.AddColor("new", kP);
   target = std::move(m_sensor);
 
+  // Neither object holds the target's old entry any more.
   SetSample(q);
   EXPECT_EQ(Matched(target), std::nullopt);
+  // NOLINTNEXTLINE(bugprone-use-after-move): the moved-from state is tested.
+  EXPECT_EQ(Matched(m_sensor), std::nullopt);
   SetSample(AboveP(0.0625));
   EXPECT_EQ(Matched(target), "new");
-  // NOLINTNEXTLINE(bugprone-use-after-move): the moved-from state is tested.
   EXPECT_EQ(Matched(m_sensor), std::nullopt);
   m_sensor.AddColor("blue", kP);
   EXPECT_EQ(Matched(m_sensor), "blue");
