@@ -30,7 +30,7 @@ std::array<double, 3> XyzToLinearSrgb(const LumenoReading& reading) noexcept {
           0.0557 * x - 0.2040 * y + 1.0570 * z};
 }
 
-double CompandSrgb(double linear) noexcept {
+double SrgbTransfer(double linear) noexcept {
   // std::clamp passes NaN through, and NaN would survive into the colour.
   const double c = std::isnan(linear) ? 0.0 : std::clamp(linear, 0.0, 1.0);
   if (c <= kLinearSegmentEnd) {
@@ -43,8 +43,9 @@ double CompandSrgb(double linear) noexcept {
 
 wpi::util::Color LumenoReading::ToColor() const noexcept {
   const auto [red, green, blue] = detail::XyzToLinearSrgb(*this);
-  return wpi::util::Color(detail::CompandSrgb(red), detail::CompandSrgb(green),
-                          detail::CompandSrgb(blue));
+  return wpi::util::Color(detail::SrgbTransfer(red),
+                          detail::SrgbTransfer(green),
+                          detail::SrgbTransfer(blue));
 }
 
 std::optional<Chromaticity> LumenoReading::GetChromaticity() const noexcept {

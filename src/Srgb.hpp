@@ -1,7 +1,7 @@
 // The two steps of LumenoReading::ToColor, apart so that each can be checked
 // on its own. Both are defined in LumenoReading.cpp, which is compiled without
-// floating-point contraction: every product is rounded before it is added, so
-// the results are the same on every machine.
+// floating-point contraction: every product is rounded before it is added,
+// whether or not the target has a fused multiply-add.
 #pragma once
 
 #include <array>
@@ -16,6 +16,6 @@ std::array<double, 3> XyzToLinearSrgb(const LumenoReading& reading) noexcept;
 
 /// The sRGB transfer function of one linear component, clamped to 0 to 1
 /// first; NaN counts as 0. Linear up to 0.0031308 inclusive, a power above.
-double CompandSrgb(double linear) noexcept;
+double SrgbTransfer(double linear) noexcept;
 
 }  // namespace kelvara::detail

@@ -51,7 +51,7 @@ TEST(LumenoReadingTest, TransferFunctionClampsAndSwitchesAfterTheBound) {
       {kNaN, 0.0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(kelvara::detail::CompandSrgb(c.linear), c.companded)
+    EXPECT_EQ(kelvara::detail::SrgbTransfer(c.linear), c.companded)
         << "linear " << c.linear;
   }
 }
