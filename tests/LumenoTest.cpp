@@ -156,7 +156,7 @@ TEST_F(LumenoTest, SampleTimeIsRoundedHalfAwayFromZeroAndSaturated) {
       {-1e10_ms, kMin},
       {wpi::units::millisecond_t{kInf}, kMax},
       {wpi::units::millisecond_t{-kInf}, kMin},
-      {wpi::units::millisecond_t{std::numeric_limits<double>::quiet_NaN()}, 0},
+      {wpi::units::millisecond_t{kNaN}, 0},
   };
   for (const auto& c : cases) {
     m_driver.ClearCalls();
@@ -169,6 +169,8 @@ TEST_F(LumenoTest, SampleTimeIsRoundedHalfAwayFromZeroAndSaturated) {
 }
 
 TEST_F(LumenoTest, GetConfigValueReturnsTheWordOrTheDriverCode) {
+  // Success without a written word gives the 0 the value started at.
+  EXPECT_EQ(m_sensor.GetConfigValue(LumenoConfigItem::kMeasureMode), 0u);
   m_driver.SetRecord(DriverFunction::kLumenoGetConfigValue,
                      std::uint32_t{0xDEADBEEF});
   EXPECT_EQ(m_sensor.GetConfigValue(LumenoConfigItem::kFixedDistance),
@@ -181,12 +183,9 @@ TEST_F(LumenoTest, GetConfigValueReturnsTheWordOrTheDriverCode) {
 
   EXPECT_EQ(m_driver.CallsTo(DriverFunction::kLumenoGetConfigValue),
             (std::vector<DriverCall>{
+                {DriverFunction::kLumenoGetConfigValue, {1, 3}},
                 {DriverFunction::kLumenoGetConfigValue, {1, 4}},
                 {DriverFunction::kLumenoGetConfigValue, {1, 0}}}));
-}
-
-TEST_F(LumenoTest, GetConfigValueIsZeroWhenTheDriverWritesNothing) {
-  EXPECT_EQ(m_sensor.GetConfigValue(LumenoConfigItem::kMeasureMode), 0u);
 }
 
 TEST_F(LumenoTest, FirmwareVersionUnpacksTheLowThreeBytesOfItemEight) {
