@@ -1,5 +1,7 @@
 #include "kelvara/Lumeno.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "DriverCalls.hpp"
@@ -9,6 +11,7 @@ namespace kelvara {
 
 using detail::OpenDevice;
 using detail::PortNumber;
+using detail::ToStatus;
 
 Lumeno::Lumeno(int canId, wpi::CANPort port)
     : m_handle{OpenDevice(KELVARA_Lumeno_CreateCan, PortNumber(port), canId)} {}
@@ -42,6 +45,123 @@ Lumeno& Lumeno::operator=(Lumeno&& other) noexcept {
 
 bool Lumeno::IsConnected() const {
   return KELVARA_Lumeno_IsConnected(m_handle.Get()) != 0;
+}
+
+std::optional<LumenoReading> Lumeno::GetColor() const {
+  // Cleared so that a driver that reports success without writing the record
+  // yields no sample rather than whatever the stack held.
+  LumenoColorData data{};
+  if (KELVARA_Lumeno_GetColor(m_handle.Get(), &data) != 0 || data.valid == 0) {
+    return std::nullopt;
+  }
+  return LumenoReading{data.X, data.Y, data.Z, data.tag};
+}
+
+Status Lumeno::SetSampleTime(wpi::units::millisecond_t sampleTime) {
+  return ToStatus(KELVARA_Lumeno_SetSampleTime(
+      m_handle.Get(), detail::RoundToInt32(sampleTime.value())));
+}
+
+Status Lumeno::SetLedBrightness(std::int32_t brightness) {
+  return ToStatus(KELVARA_Lumeno_SetLedBrightness(m_handle.Get(), brightness));
+}
+
+Status Lumeno::SetStatusLed(bool on, std::int32_t value) {
+  return ToStatus(
+      KELVARA_Lumeno_SetStatusLed(m_handle.Get(), on ? 1 : 0, value));
+}
+
+Status Lumeno::SetMeasureMode(LumenoMeasureMode mode) {
+  return ToStatus(KELVARA_Lumeno_SetMeasureMode(m_handle.Get(),
+                                                std::to_underlying(mode), 0.0));
+}
+
+Status Lumeno::SetFixedDistance(wpi::units::millimeter_t distance) {
+  return ToStatus(KELVARA_Lumeno_SetMeasureMode(
+      m_handle.Get(), std::to_underlying(LumenoMeasureMode::kFixedDistance),
+      distance.value()));
+}
+
+std::expected<std::uint32_t, Status> Lumeno::GetConfigValue(
+    LumenoConfigItem item) {
+  std::uint32_t value = 0;
+  const std::int32_t code = KELVARA_Lumeno_GetConfigValue(
+      m_handle.Get(), std::to_underlying(item), &value);
+  if (code != 0) {
+    return std::unexpected{ToStatus(code)};
+  }
+  return value;
+}
+
+std::expected<FirmwareVersion, Status> Lumeno::GetFirmwareVersion() {
+  const auto word = GetConfigValue(LumenoConfigItem::kFirmwareVersion);
+  if (!word) {
+    return std::unexpected{word.error()};
+  }
+  const auto byte = [v = *word](int shift) {
+    return static_cast<std::int32_t>((v >> shift) & 0xFFu);
+  };
+  return FirmwareVersion{byte(16), byte(8), byte(0)};
+}
+
+void Lumeno::AddColor(std::string_view name, Chromaticity chromaticity) {
+  const auto entry = std::ranges::find_if(
+      m_palette, [name](const auto& e) { return e.first == name; });
+  if (entry != m_palette.end()) {
+    entry->second = chromaticity;
+  } else {
+    m_palette.emplace_back(std::string{name}, chromaticity);
+  }
+}
+
+std::optional<Chromaticity> Lumeno::LearnColor(std::string_view name) {
+  auto chromaticity = GetColor().and_then(
+      [](const LumenoReading& sample) { return sample.GetChromaticity(); });
+  if (chromaticity) {
+    AddColor(name, *chromaticity);
+  }
+  return chromaticity;
+}
+
+void Lumeno::RemoveColor(std::string_view name) {
+  std::erase_if(m_palette, [name](const auto& e) { return e.first == name; });
+}
+
+void Lumeno::ClearColors() {
+  m_palette.clear();
+}
+
+void Lumeno::SetMatchThreshold(double threshold) {
+  if (threshold > 0.0) {
+    m_matchThreshold = threshold;
+  }
+}
+
+std::optional<LumenoMatch> Lumeno::GetMatch() const {
+  const auto sample = GetColor();
+  if (!sample) {
+    return std::nullopt;
+  }
+  const std::string* bestName = nullptr;
+  double bestDistance = 0.0;
+  for (const auto& [name, chromaticity] : m_palette) {
+    const double distance = sample->DistanceTo(chromaticity);
+    // An infinite distance (a sample without chromaticity, or an entry off
+    // the chart) is never near, not even under an infinite threshold. NaN
+    // fails the comparison.
+    if (std::isinf(distance) || !(distance <= m_matchThreshold)) {
+      continue;
+    }
+    if (bestName == nullptr || distance < bestDistance) {
+      bestName = &name;
+      bestDistance = distance;
+    }
+  }
+  if (bestName == nullptr) {
+    return std::nullopt;
+  }
+  return LumenoMatch{*bestName, 1.0 - bestDistance / m_matchThreshold,
+                     bestDistance};
 }
 
 }  // namespace kelvara

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <cstdint>
+#include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include <wpi/hardware/bus/CANPort.hpp>
+#include <wpi/units/length.hpp>
+#include <wpi/units/time.hpp>
+#include <wpi/util/Color.hpp>
 
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
@@ -19,6 +25,94 @@ struct Chromaticity {
   double x = 0.0;
   /// y coordinate, Y / (X + Y + Z).
   double y = 0.0;
+};
+
+/**
+ * One colour sample: CIE 1931 XYZ tristimulus values as the driver computed
+ * them, on the scale where a linear sRGB component of 1.0 is full intensity.
+ * The values are not checked; they may be zero, negative or not finite.
+ */
+struct LumenoReading {
+  /// Tristimulus X.
+  double X = 0.0;
+  /// Tristimulus Y, the luminance.
+  double Y = 0.0;
+  /// Tristimulus Z.
+  double Z = 0.0;
+  /// A value the driver attaches to the sample, all 32 bits carried
+  /// unchanged; the library gives it no meaning.
+  std::int32_t tag = 0;
+
+  /**
+   * Converts the sample into an sRGB display colour (IEC 61966-2-1, with its
+   * four-decimal matrix). Each linear component is clamped to 0 to 1 before
+   * the transfer function; one that is not a number (from NaN or opposed
+   * infinite tristimulus values) counts as 0, so the colour never holds NaN.
+   *
+   * @return the colour; black for an all-zero sample
+   */
+  wpi::util::Color ToColor() const noexcept;
+
+  /**
+   * The sample's CIE xy chromaticity: X and Y divided by X + Y + Z.
+   *
+   * @return the chromaticity; empty when the sum is not a finite number
+   *     above 1e-6 (no light, or values that are not finite) or when a
+   *     coordinate would not be finite
+   */
+  std::optional<Chromaticity> GetChromaticity() const noexcept;
+
+  /**
+   * The Euclidean distance in the xy plane between the sample's chromaticity
+   * and the target. Brightness plays no part.
+   *
+   * @return the distance; positive infinity when the sample has no
+   *     chromaticity (see GetChromaticity)
+   */
+  double DistanceTo(Chromaticity target) const noexcept;
+};
+
+/// How the colour sensor measures. The value goes to the driver unchanged.
+enum class LumenoMeasureMode : std::int32_t {
+  /// Measures without correcting for the target's distance.
+  kUncorrected = 0,
+  /// Corrects for a distance that the sensor measures itself.
+  kAutoDistance = 1,
+  /// Corrects for a fixed distance; SetFixedDistance selects it together
+  /// with that distance.
+  kFixedDistance = 2,
+};
+
+/**
+ * A configuration value that the colour sensor reports through
+ * Lumeno::GetConfigValue. The value goes to the driver unchanged; except for
+ * the firmware version word, the driver decides how each value is encoded.
+ */
+enum class LumenoConfigItem : std::int32_t {
+  /// The sample time in effect (see Lumeno::SetSampleTime).
+  kSampleTime = 0,
+  /// The LED brightness in effect (see Lumeno::SetLedBrightness).
+  kLedBrightness = 1,
+  /// The status LED setting (see Lumeno::SetStatusLed).
+  kStatusLed = 2,
+  /// The measuring mode in effect (a LumenoMeasureMode value).
+  kMeasureMode = 3,
+  /// The fixed distance in effect (see Lumeno::SetFixedDistance).
+  kFixedDistance = 4,
+  /// The firmware version word: major, minor and patch in bits 16-23, 8-15
+  /// and 0-7 (see Lumeno::GetFirmwareVersion).
+  kFirmwareVersion = 8,
+};
+
+/// The palette entry that a colour sample matched (see Lumeno::GetMatch).
+struct LumenoMatch {
+  /// The entry's name.
+  std::string name;
+  /// 1 - distance / match threshold: 1.0 for an exact match, 0.0 at the
+  /// threshold.
+  double confidence = 0.0;
+  /// The chromaticity distance between the sample and the entry.
+  double distance = 0.0;
 };
 
 /**
@@ -76,6 +170,115 @@ class Lumeno {
 
   /// Returns true when the driver reports the device as connected.
   bool IsConnected() const;
+
+  /**
+   * Takes one colour sample.
+   *
+   * @return the sample, its values as the driver delivered them; empty when
+   *     the driver fails or reports no sample
+   */
+  std::optional<LumenoReading> GetColor() const;
+
+  /**
+   * Sets how long the sensor takes for one sample.
+   *
+   * The driver receives whole milliseconds, rounded to nearest with halves
+   * away from zero. A duration beyond the 32-bit millisecond range is sent as
+   * the nearest end of that range, and NaN as 0.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetSampleTime(wpi::units::millisecond_t sampleTime);
+
+  /**
+   * Sets the brightness of the sensor's LED, a value that the driver
+   * interprets.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetLedBrightness(std::int32_t brightness);
+
+  /**
+   * Switches the status LED on or off; the value goes to the driver
+   * unchanged.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetStatusLed(bool on, std::int32_t value);
+
+  /**
+   * Selects the measuring mode. No distance goes with it (the driver receives
+   * 0 mm); use SetFixedDistance to measure at a fixed distance.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetMeasureMode(LumenoMeasureMode mode);
+
+  /**
+   * Selects LumenoMeasureMode::kFixedDistance with the given distance, sent
+   * in millimetres without rounding.
+   *
+   * @return the driver's result code; Status::kOk on success
+   */
+  Status SetFixedDistance(wpi::units::millimeter_t distance);
+
+  /**
+   * Reads one configuration value from the sensor.
+   *
+   * @return the value; the driver's result code when it fails
+   */
+  std::expected<std::uint32_t, Status> GetConfigValue(LumenoConfigItem item);
+
+  /**
+   * Reads the sensor's firmware version, each number from 0 to 255.
+   *
+   * @return the version; the driver's result code when it fails
+   */
+  std::expected<FirmwareVersion, Status> GetFirmwareVersion();
+
+  /**
+   * Names a colour in the palette. A name already present keeps its place
+   * and takes the new chromaticity; a new name is appended. Names are
+   * compared byte for byte, with their full length: no case folding, and the
+   * empty name is a name too.
+   *
+   * @throws std::bad_alloc if the name cannot be stored; the palette is then
+   *     unchanged
+   */
+  void AddColor(std::string_view name, Chromaticity chromaticity);
+
+  /**
+   * Takes one sample and adds its chromaticity to the palette under the name,
+   * as AddColor does.
+   *
+   * @return the chromaticity learnt; empty, with the palette unchanged, when
+   *     there is no sample or the sample has no chromaticity
+   * @throws std::bad_alloc if the name cannot be stored
+   */
+  std::optional<Chromaticity> LearnColor(std::string_view name);
+
+  /// Removes the palette entry with this name, if there is one; the others
+  /// keep their order.
+  void RemoveColor(std::string_view name);
+
+  /// Empties the palette; the match threshold stays.
+  void ClearColors();
+
+  /// Sets the largest chromaticity distance that GetMatch accepts (0.05 at
+  /// first). A value that is not above 0, NaN included, is ignored; positive
+  /// infinity is accepted.
+  void SetMatchThreshold(double threshold);
+
+  /**
+   * Takes one sample and finds the palette entry nearest to its
+   * chromaticity. An entry matches when its distance is finite and at most
+   * the match threshold; of entries at equal distance the earliest wins.
+   *
+   * @return the match; empty when there is no sample, the sample has no
+   *     chromaticity, or no entry matches
+   * @throws std::bad_alloc if the name cannot be copied
+   */
+  std::optional<LumenoMatch> GetMatch() const;
 
  private:
   struct Adopt {};
