@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "LibraryValues.hpp"
+#include "kelvara/Lumeno.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -112,26 +113,23 @@ SimResult LumenoModel::SetMeasureMode(std::int32_t mode, double millimeters) {
 
 SimResult LumenoModel::GetConfigValue(std::int32_t item,
                                       std::uint32_t& value) const {
-  switch (item) {
-    case kLumenoItemSampleTime:
+  switch (static_cast<LumenoConfigItem>(item)) {
+    case LumenoConfigItem::kSampleTime:
       value = static_cast<std::uint32_t>(sampleTime);
       return SimResult::kOk;
-    case kLumenoItemLedBrightness:
+    case LumenoConfigItem::kLedBrightness:
       value = static_cast<std::uint32_t>(ledBrightness);
       return SimResult::kOk;
-    case kLumenoItemStatusLed:
+    case LumenoConfigItem::kStatusLed:
       value = statusLedOn ? 1u : 0u;
       return SimResult::kOk;
-    case kLumenoItemStatusLedValue:
-      value = static_cast<std::uint32_t>(statusLedValue);
-      return SimResult::kOk;
-    case kLumenoItemMeasureMode:
+    case LumenoConfigItem::kMeasureMode:
       value = static_cast<std::uint32_t>(measureMode);
       return SimResult::kOk;
-    case kLumenoItemFixedDistance:
+    case LumenoConfigItem::kFixedDistance:
       value = WholeMillimeters(fixedDistance);
       return SimResult::kOk;
-    case kLumenoItemFirmwareVersion:
+    case LumenoConfigItem::kFirmwareVersion:
       value = firmwareWord;
       return SimResult::kOk;
     default:

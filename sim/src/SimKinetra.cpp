@@ -1,7 +1,5 @@
 #include "kelvara/sim/SimKinetra.hpp"
 
-#include <utility>
-
 #include "SimState.hpp"
 
 namespace kelvara::sim {
@@ -22,8 +20,8 @@ decltype(auto) WithImu(const SimAddress& address, F&& f) {
 
 }  // namespace
 
-SimKinetra::SimKinetra(SimAddress address)
-    : SimDevice{SimDeviceKind::kKinetra, std::move(address)} {}
+SimKinetra::SimKinetra(const SimAddress& address)
+    : SimDevice{SimDeviceKind::kKinetra, address} {}
 
 void SimKinetra::SetOrientation(const wpi::math::Rotation3d& orientation) {
   WithImu(GetAddress(), [&orientation](KinetraModel& model, State&) {
@@ -101,10 +99,10 @@ std::int32_t SimKinetra::GetOutputRate() const {
                  [](KinetraModel& model, State&) { return model.outputRate; });
 }
 
-bool SimKinetra::IsMessageEnabled(std::int32_t message) const {
-  return WithImu(GetAddress(), [message](KinetraModel& model, State&) {
-    return message >= 0 && message < 64 &&
-           (model.enabledMessages >> message & 1u) != 0;
+bool SimKinetra::IsMessageEnabled(KinetraMessage message) const {
+  const auto bit = static_cast<std::int32_t>(message);
+  return WithImu(GetAddress(), [bit](KinetraModel& model, State&) {
+    return bit >= 0 && bit < 64 && (model.enabledMessages >> bit & 1u) != 0;
   });
 }
 

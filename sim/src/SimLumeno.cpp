@@ -1,7 +1,5 @@
 #include "kelvara/sim/SimLumeno.hpp"
 
-#include <utility>
-
 #include "SimState.hpp"
 
 namespace kelvara::sim {
@@ -21,8 +19,8 @@ decltype(auto) WithSensor(const SimAddress& address, F&& f) {
 
 }  // namespace
 
-SimLumeno::SimLumeno(SimAddress address)
-    : SimDevice{SimDeviceKind::kLumeno, std::move(address)} {}
+SimLumeno::SimLumeno(const SimAddress& address)
+    : SimDevice{SimDeviceKind::kLumeno, address} {}
 
 void SimLumeno::SetSurfaceColor(const wpi::util::Color& color) {
   WithSensor(GetAddress(), [&color](LumenoModel& model) {
@@ -56,9 +54,10 @@ std::int32_t SimLumeno::GetStatusLedValue() const {
                     [](LumenoModel& model) { return model.statusLedValue; });
 }
 
-std::int32_t SimLumeno::GetMeasureMode() const {
-  return WithSensor(GetAddress(),
-                    [](LumenoModel& model) { return model.measureMode; });
+LumenoMeasureMode SimLumeno::GetMeasureMode() const {
+  return WithSensor(GetAddress(), [](LumenoModel& model) {
+    return static_cast<LumenoMeasureMode>(model.measureMode);
+  });
 }
 
 wpi::units::millimeter_t SimLumeno::GetFixedDistance() const {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 
 #include "SimState.hpp"
 
@@ -25,8 +24,8 @@ decltype(auto) WithRanger(const SimAddress& address, F&& f) {
 
 }  // namespace
 
-SimVantor::SimVantor(SimAddress address)
-    : SimDevice{SimDeviceKind::kVantor, std::move(address)} {}
+SimVantor::SimVantor(const SimAddress& address)
+    : SimDevice{SimDeviceKind::kVantor, address} {}
 
 void SimVantor::SetTarget(wpi::units::millimeter_t distance,
                           wpi::units::degree_t tiltHorizontal,

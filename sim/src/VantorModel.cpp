@@ -45,8 +45,8 @@ std::optional<double> RayToTarget(const FlatTarget& target, int row, int column,
 std::optional<double> GridDistance(const ZoneGrid& grid, int row, int column,
                                    int side) {
   auto cell = [&grid](int r, int c) -> std::optional<double> {
-    const double value =
-        grid.cells[static_cast<std::size_t>(r * grid.side + c)];
+    const int index = r * grid.side + c;
+    const double value = grid.cells[static_cast<std::size_t>(index)];
     return value >= 0.0 ? std::optional<double>{value} : std::nullopt;
   };
   if (grid.side <= side) {

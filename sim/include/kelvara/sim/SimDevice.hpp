@@ -84,12 +84,12 @@ class SimDevice {
 
  protected:
   /// A view of the device of this kind at this address.
-  SimDevice(SimDeviceKind kind, SimAddress address);
+  SimDevice(SimDeviceKind kind, const SimAddress& address);
   ~SimDevice() = default;
   SimDevice(const SimDevice&) = default;
   SimDevice& operator=(const SimDevice&) = default;
-  SimDevice(SimDevice&&) noexcept = default;
-  SimDevice& operator=(SimDevice&&) noexcept = default;
+  SimDevice(SimDevice&&) = default;
+  SimDevice& operator=(SimDevice&&) = default;
 
  private:
   SimDeviceKind m_kind;

@@ -10,7 +10,7 @@
 #include <wpi/units/magnetic_field_strength.hpp>
 #include <wpi/units/temperature.hpp>
 
-#include "kelvara/Status.hpp"
+#include "kelvara/Kinetra.hpp"
 #include "kelvara/sim/SimAddress.hpp"
 #include "kelvara/sim/SimDevice.hpp"
 
@@ -66,7 +66,7 @@ class SimKinetra : public SimDevice {
   };
 
   /// Controls the IMU at address.
-  explicit SimKinetra(SimAddress address);
+  explicit SimKinetra(const SimAddress& address);
 
   /**
    * Turns the sensor to an orientation. The continuous yaw (the angle)
@@ -118,7 +118,7 @@ class SimKinetra : public SimDevice {
   std::int32_t GetOutputRate() const;
 
   /// Returns true when robot code enabled this kind of message.
-  bool IsMessageEnabled(std::int32_t message) const;
+  bool IsMessageEnabled(KinetraMessage message) const;
 
   /// The extra integer of the latest opening of this device; 0 before any.
   std::int32_t GetOpenArgument() const;

@@ -5,6 +5,7 @@
 #include <wpi/units/length.hpp>
 #include <wpi/util/Color.hpp>
 
+#include "kelvara/Lumeno.hpp"
 #include "kelvara/sim/SimAddress.hpp"
 #include "kelvara/sim/SimDevice.hpp"
 
@@ -20,15 +21,16 @@ namespace kelvara::sim {
  * within the colour type's rounding (1/4096). Each sample's tag counts the
  * samples the device has taken, from 1.
  *
- * Configuration values (item numbers as in LumenoConfigItem): the sample
- * time in milliseconds, the LED brightness, the status LED (1 on, 0 off) and
- * its value, the measure mode, the fixed distance in whole millimetres and
- * the firmware word (major << 16 | minor << 8 | patch). Other items fail with
+ * Configuration values (Lumeno::GetConfigValue): kSampleTime in
+ * milliseconds, kLedBrightness, kStatusLed (1 on, 0 off), kMeasureMode (the
+ * LumenoMeasureMode's value), kFixedDistance in whole millimetres and
+ * kFirmwareVersion (major << 16 | minor << 8 | patch). Other items fail with
  * SimResult::kUnsupportedItem.
  *
  * The device refuses (SimResult::kInvalidArgument) a sample time outside 1
- * to 1000 ms, a brightness outside 0 to 100, a measure mode it does not know
- * and a fixed distance that is negative or not a number.
+ * to 1000 ms, a brightness outside 0 to 100, a status LED switch other than
+ * 1 or 0, a measure mode that LumenoMeasureMode does not name, and a fixed
+ * distance that is negative, infinite or not a number.
  *
  * Defaults: a mid-grey surface (display colour 0.5, 0.5, 0.5), sample time
  * 50 ms, brightness 100, status LED off with value 0, measure mode 0, fixed
@@ -37,7 +39,7 @@ namespace kelvara::sim {
 class SimLumeno : public SimDevice {
  public:
   /// Controls the colour sensor at address.
-  explicit SimLumeno(SimAddress address);
+  explicit SimLumeno(const SimAddress& address);
 
   /// Puts a surface of this display colour under the sensor.
   void SetSurfaceColor(const wpi::util::Color& color);
@@ -58,8 +60,8 @@ class SimLumeno : public SimDevice {
   /// The value robot code gave the status LED.
   std::int32_t GetStatusLedValue() const;
 
-  /// The measure mode's number.
-  std::int32_t GetMeasureMode() const;
+  /// The measure mode last set by robot code.
+  LumenoMeasureMode GetMeasureMode() const;
 
   /// The distance of the fixed-distance mode, as robot code last gave it.
   wpi::units::millimeter_t GetFixedDistance() const;

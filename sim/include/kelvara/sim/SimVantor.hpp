@@ -44,7 +44,7 @@ namespace kelvara::sim {
 class SimVantor : public SimDevice {
  public:
   /// Controls the ranger at address.
-  explicit SimVantor(SimAddress address);
+  explicit SimVantor(const SimAddress& address);
 
   /**
    * Puts a flat target in view, crossing the sensor's axis at distance. A
