@@ -86,9 +86,13 @@ class SimDevice {
   /// A view of the device of this kind at this address.
   SimDevice(SimDeviceKind kind, const SimAddress& address);
   ~SimDevice() = default;
+  /// Another view of the same device.
   SimDevice(const SimDevice&) = default;
+  /// Views the other's device.
   SimDevice& operator=(const SimDevice&) = default;
+  /// Another view of the same device.
   SimDevice(SimDevice&&) = default;
+  /// Views the other's device.
   SimDevice& operator=(SimDevice&&) = default;
 
  private:
