@@ -105,6 +105,8 @@ TEST(SimVantorTest, ZonesBeyondTheRangeLimitHaveNoReading) {
   EXPECT_FALSE(d.ranger.GetClosestDistance());
   d.sim.SetRangeLimit(millimeter_t{6000});
   EXPECT_TRUE(d.ranger.GetClosestDistance());
+  d.sim.SetTarget(millimeter_t{1000}, degree_t{std::nan("")});
+  EXPECT_FALSE(d.ranger.GetClosestDistance());
   d.sim.ClearScene();
   EXPECT_FALSE(d.ranger.GetClosestDistance());
   EXPECT_FALSE(d.ranger.GetConfig()->flag2);

@@ -79,7 +79,8 @@ std::optional<double> VantorModel::SceneDistance(int zone) const {
   } else if (const auto* grid = std::get_if<ZoneGrid>(&scene)) {
     distance = GridDistance(*grid, row, column, side);
   }
-  if (distance && *distance > rangeLimit) {
+  // Beyond the range limit, or not a number (a target given as NaN).
+  if (distance && !(*distance <= rangeLimit)) {
     return std::nullopt;
   }
   return distance;
