@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "ColorMath.hpp"
 #include "DriverCalls.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
@@ -142,13 +143,18 @@ std::optional<LumenoMatch> Lumeno::GetMatch() const {
   if (!sample) {
     return std::nullopt;
   }
+  // A sample without a chromaticity (no light) is near nothing, whatever the
+  // threshold. Its chromaticity is computed once, not once per entry.
+  const auto seen = sample->GetChromaticity();
+  if (!seen) {
+    return std::nullopt;
+  }
   const std::string* bestName = nullptr;
   double bestDistance = 0.0;
   for (const auto& [name, chromaticity] : m_palette) {
-    const double distance = sample->DistanceTo(chromaticity);
-    // An infinite distance (a sample without chromaticity, or an entry off
-    // the chart) is never near, not even under an infinite threshold. NaN
-    // fails the comparison.
+    const double distance = detail::ChromaticityDistance(*seen, chromaticity);
+    // An infinite distance (an entry off the chart) is never near, not even
+    // under an infinite threshold. NaN fails the comparison.
     if (std::isinf(distance) || !(distance <= m_matchThreshold)) {
       continue;
     }
