@@ -49,9 +49,11 @@ bool Lumeno::IsConnected() const {
 }
 
 std::optional<LumenoReading> Lumeno::GetColor() const {
-  // Cleared so that a driver that reports success without writing the record
-  // yields no sample rather than whatever the stack held.
-  LumenoColorData data{};
+  // Only the valid word is cleared: a driver that reports success without
+  // writing the record then yields no sample instead of whatever the stack
+  // held.
+  LumenoColorData data;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  data.valid = 0;
   if (KELVARA_Lumeno_GetColor(m_handle.Get(), &data) != 0 || data.valid == 0) {
     return std::nullopt;
   }
@@ -88,10 +90,7 @@ std::expected<std::uint32_t, Status> Lumeno::GetConfigValue(
   std::uint32_t value = 0;
   const std::int32_t code = KELVARA_Lumeno_GetConfigValue(
       m_handle.Get(), std::to_underlying(item), &value);
-  if (code != 0) {
-    return std::unexpected{ToStatus(code)};
-  }
-  return value;
+  return detail::ToExpected(code, [&value] { return value; });
 }
 
 std::expected<FirmwareVersion, Status> Lumeno::GetFirmwareVersion() {
