@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "ColorMath.hpp"
 #include "DriverCalls.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
@@ -48,9 +49,11 @@ bool Lumeno::IsConnected() const {
 }
 
 std::optional<LumenoReading> Lumeno::GetColor() const {
-  // Cleared so that a driver that reports success without writing the record
-  // yields no sample rather than whatever the stack held.
-  LumenoColorData data{};
+  // Only the valid word is cleared: a driver that reports success without
+  // writing the record then yields no sample instead of whatever the stack
+  // held.
+  LumenoColorData data;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  data.valid = 0;
   if (KELVARA_Lumeno_GetColor(m_handle.Get(), &data) != 0 || data.valid == 0) {
     return std::nullopt;
   }
@@ -87,10 +90,7 @@ std::expected<std::uint32_t, Status> Lumeno::GetConfigValue(
   std::uint32_t value = 0;
   const std::int32_t code = KELVARA_Lumeno_GetConfigValue(
       m_handle.Get(), std::to_underlying(item), &value);
-  if (code != 0) {
-    return std::unexpected{ToStatus(code)};
-  }
-  return value;
+  return detail::ToExpected(code, [&value] { return value; });
 }
 
 std::expected<FirmwareVersion, Status> Lumeno::GetFirmwareVersion() {
@@ -142,13 +142,18 @@ std::optional<LumenoMatch> Lumeno::GetMatch() const {
   if (!sample) {
     return std::nullopt;
   }
+  // A sample without a chromaticity (no light) is near nothing, whatever the
+  // threshold. Its chromaticity is computed once, not once per entry.
+  const auto seen = sample->GetChromaticity();
+  if (!seen) {
+    return std::nullopt;
+  }
   const std::string* bestName = nullptr;
   double bestDistance = 0.0;
   for (const auto& [name, chromaticity] : m_palette) {
-    const double distance = sample->DistanceTo(chromaticity);
-    // An infinite distance (a sample without chromaticity, or an entry off
-    // the chart) is never near, not even under an infinite threshold. NaN
-    // fails the comparison.
+    const double distance = detail::ChromaticityDistance(*seen, chromaticity);
+    // An infinite distance (an entry off the chart) is never near, not even
+    // under an infinite threshold. NaN fails the comparison.
     if (std::isinf(distance) || !(distance <= m_matchThreshold)) {
       continue;
     }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "Srgb.hpp"
+#include "ColorMath.hpp"
 
 namespace kelvara {
 
@@ -39,6 +39,10 @@ double SrgbTransfer(double linear) noexcept {
   return 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
 }
 
+double ChromaticityDistance(Chromaticity a, Chromaticity b) noexcept {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
+
 }  // namespace detail
 
 wpi::util::Color LumenoReading::ToColor() const noexcept {
@@ -67,7 +71,7 @@ double LumenoReading::DistanceTo(Chromaticity target) const noexcept {
   if (!own) {
     return std::numeric_limits<double>::infinity();
   }
-  return std::hypot(own->x - target.x, own->y - target.y);
+  return detail::ChromaticityDistance(*own, target);
 }
 
 }  // namespace kelvara

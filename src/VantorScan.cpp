@@ -5,6 +5,18 @@
 
 namespace kelvara {
 
+namespace {
+
+/// A distance entry as a reading: empty when negative (no reading).
+std::optional<wpi::units::millimeter_t> ToReading(std::int32_t entry) {
+  if (entry < 0) {
+    return std::nullopt;
+  }
+  return wpi::units::millimeter_t{static_cast<double>(entry)};
+}
+
+}  // namespace
+
 VantorScan::VantorScan(std::int32_t tag, std::int32_t zoneCount,
                        const Distances& distances) noexcept
     : m_tag{tag}, m_zoneCount{zoneCount}, m_distances{distances} {}
@@ -20,11 +32,7 @@ std::optional<wpi::units::millimeter_t> VantorScan::GetDistance(
   if (zone < 0 || zone >= m_zoneCount || zone >= kMaxZones) {
     return std::nullopt;
   }
-  const std::int32_t millimeters = m_distances[static_cast<std::size_t>(zone)];
-  if (millimeters < 0) {
-    return std::nullopt;
-  }
-  return wpi::units::millimeter_t{static_cast<double>(millimeters)};
+  return ToReading(m_distances[static_cast<std::size_t>(zone)]);
 }
 
 std::optional<wpi::units::millimeter_t> VantorScan::GetDistance(
@@ -39,16 +47,17 @@ std::optional<wpi::units::millimeter_t> VantorScan::GetDistance(
 
 std::optional<wpi::units::millimeter_t> VantorScan::GetClosest()
     const noexcept {
-  // Only the stored entries are visited, however large the zone count.
-  std::optional<wpi::units::millimeter_t> closest;
-  const std::int32_t zones = std::min(m_zoneCount, kMaxZones);
+  // Only the stored entries are visited, however large the zone count. The
+  // walk compares the raw entries and converts only the winner.
+  const std::int32_t zones = std::clamp(m_zoneCount, 0, kMaxZones);
+  std::int32_t closest = -1;
   for (std::int32_t zone = 0; zone < zones; ++zone) {
-    const auto distance = GetDistance(zone);
-    if (distance && (!closest || distance->value() < closest->value())) {
-      closest = distance;
+    const std::int32_t entry = m_distances[static_cast<std::size_t>(zone)];
+    if (entry >= 0 && (closest < 0 || entry < closest)) {
+      closest = entry;
     }
   }
-  return closest;
+  return ToReading(closest);
 }
 
 std::int32_t VantorScan::GetTag() const noexcept {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Srgb.hpp"
+#include "ColorMath.hpp"
 #include "kelvara/Lumeno.hpp"
 
 namespace {

@@ -105,6 +105,7 @@ enum class LumenoConfigItem : std::int32_t {
 };
 
 /// The palette entry that a colour sample matched (see Lumeno::GetMatch).
+// NOLINTNEXTLINE(bugprone-exception-escape): only copying the name allocates.
 struct LumenoMatch {
   /// The entry's name.
   std::string name;
