@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
@@ -152,106 +151,79 @@ TEST(SimDriverTest, AHandleWorksOnlyWithItsOwnKind) {
   KELVARA_Kinetra_Destroy(imu);
 }
 
-/// Every function that fills a caller's buffer, called with a buffer full of
-/// a marker byte; returns the code and whether the buffer still holds only
-/// the marker.
-struct BufferCall {
-  const char* name;
-  std::function<std::int32_t(std::int32_t handle, std::byte* buffer)> call;
-  int kind;  // 0 Kinetra, 1 Lumeno, 2 Vantor
-};
-
 TEST(SimDriverTest, OutBuffersAreWrittenOnlyOnSuccess) {
-  using Buffer = std::array<std::byte, 272>;
-  const BufferCall calls[] = {
-      {"GetData",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Kinetra_GetData(h, reinterpret_cast<KinetraData*>(b));
-       },
-       0},
-      {"GetFirmwareVersion",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Kinetra_GetFirmwareVersion(
-             h, reinterpret_cast<std::int32_t*>(b));
-       },
-       0},
-      {"GetSensorUuid",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Kinetra_GetSensorUuid(
-             h, reinterpret_cast<std::uint32_t*>(b));
-       },
-       0},
-      {"SelfTest",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Kinetra_SelfTest(h, reinterpret_cast<std::int32_t*>(b));
-       },
-       0},
-      {"GetColor",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Lumeno_GetColor(h,
-                                        reinterpret_cast<LumenoColorData*>(b));
-       },
-       1},
-      {"GetConfigValue",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Lumeno_GetConfigValue(
-             h, 8, reinterpret_cast<std::uint32_t*>(b));
-       },
-       1},
-      {"GetScan",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Vantor_GetScan(h, reinterpret_cast<VantorScanData*>(b));
-       },
-       2},
-      {"GetConfig",
-       [](std::int32_t h, std::byte* b) {
-         return KELVARA_Vantor_GetConfig(
-             h, reinterpret_cast<VantorConfigData*>(b));
-       },
-       2},
-  };
   const SimAddress address = TestAddress();
   const char* path = address.GetPath().c_str();
   std::int32_t status = 0;
-  const std::array<std::int32_t, 3> handles{
-      KELVARA_Kinetra_CreateSerial(path, 0, &status),
-      KELVARA_Lumeno_CreateSerial(path, &status),
-      KELVARA_Vantor_CreateSerial(path, &status)};
-  SimKinetra imu{address};
-  SimLumeno sensor{address};
-  SimVantor ranger{address};
-  kelvara::sim::SimDevice* devices[] = {&imu, &sensor, &ranger};
-
-  auto untouched = [](const BufferCall& c, std::int32_t handle,
-                      std::int32_t expected) {
-    alignas(8) Buffer buffer;
+  const std::int32_t imu = KELVARA_Kinetra_CreateSerial(path, 0, &status);
+  const std::int32_t sensor = KELVARA_Lumeno_CreateSerial(path, &status);
+  const std::int32_t ranger = KELVARA_Vantor_CreateSerial(path, &status);
+  SimKinetra imuSim{address};
+  SimLumeno sensorSim{address};
+  SimVantor rangerSim{address};
+  using Call = std::function<std::int32_t(bool valid, void* buffer)>;
+  const struct {
+    const char* name;
+    kelvara::sim::SimDevice* device;
+    Call call;
+  } calls[] = {
+      {"GetData", &imuSim,
+       [imu](bool valid, void* b) {
+         return KELVARA_Kinetra_GetData(valid ? imu : 0,
+                                        static_cast<KinetraData*>(b));
+       }},
+      {"GetFirmwareVersion", &imuSim,
+       [imu](bool valid, void* b) {
+         return KELVARA_Kinetra_GetFirmwareVersion(
+             valid ? imu : 0, static_cast<std::int32_t*>(b));
+       }},
+      {"GetColor", &sensorSim,
+       [sensor](bool valid, void* b) {
+         return KELVARA_Lumeno_GetColor(valid ? sensor : 0,
+                                        static_cast<LumenoColorData*>(b));
+       }},
+      {"GetConfigValue", &sensorSim,
+       [sensor](bool valid, void* b) {
+         return KELVARA_Lumeno_GetConfigValue(valid ? sensor : 0, 8,
+                                              static_cast<std::uint32_t*>(b));
+       }},
+      {"GetScan", &rangerSim,
+       [ranger](bool valid, void* b) {
+         return KELVARA_Vantor_GetScan(valid ? ranger : 0,
+                                       static_cast<VantorScanData*>(b));
+       }},
+      {"GetConfig", &rangerSim,
+       [ranger](bool valid, void* b) {
+         return KELVARA_Vantor_GetConfig(valid ? ranger : 0,
+                                         static_cast<VantorConfigData*>(b));
+       }},
+  };
+  auto expectUntouched = [](const Call& call, bool valid, std::int32_t code,
+                            const char* name) {
+    alignas(8) std::array<std::byte, 272> buffer;
     buffer.fill(std::byte{0xA5});
-    EXPECT_EQ(c.call(handle, buffer.data()), expected) << c.name;
+    EXPECT_EQ(call(valid, buffer.data()), code) << name;
     for (std::byte b : buffer) {
-      ASSERT_EQ(b, std::byte{0xA5}) << c.name << " wrote after a failure";
+      ASSERT_EQ(b, std::byte{0xA5}) << name << " wrote after a failure";
     }
   };
   for (const auto& c : calls) {
-    const auto kind = static_cast<std::size_t>(c.kind);
-    untouched(c, 0, Code(SimResult::kUnknownHandle));
-    devices[kind]->FailNextCalls(1, -77);
-    untouched(c, handles[kind], -77);
-    devices[kind]->Detach();
-    untouched(c, handles[kind], Code(SimResult::kNotConnected));
-    devices[kind]->Attach();
-    EXPECT_EQ(c.call(handles[kind], nullptr), Code(SimResult::kInvalidArgument))
-        << c.name;
-    alignas(8) Buffer buffer{};
-    EXPECT_EQ(c.call(handles[kind], buffer.data()), Code(SimResult::kOk))
+    expectUntouched(c.call, false, Code(SimResult::kUnknownHandle), c.name);
+    c.device->FailNextCalls(1, -77);
+    expectUntouched(c.call, true, -77, c.name);
+    c.device->Detach();
+    expectUntouched(c.call, true, Code(SimResult::kNotConnected), c.name);
+    c.device->Attach();
+    EXPECT_EQ(c.call(true, nullptr), Code(SimResult::kInvalidArgument))
         << c.name;
   }
   std::uint32_t value = 0xA5A5A5A5;
-  EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(handles[1], 999, &value),
+  EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(sensor, 999, &value),
             Code(SimResult::kUnsupportedItem));
   EXPECT_EQ(value, 0xA5A5A5A5);
-  KELVARA_Kinetra_Destroy(handles[0]);
-  KELVARA_Lumeno_Destroy(handles[1]);
-  KELVARA_Vantor_Destroy(handles[2]);
+  KELVARA_Kinetra_Destroy(imu);
+  KELVARA_Lumeno_Destroy(sensor);
+  KELVARA_Vantor_Destroy(ranger);
 }
 
 }  // namespace
