@@ -2,6 +2,7 @@
 // uses. Used only when no WPILib installation is found.
 #pragma once
 
+#include <compare>
 #include <concepts>
 #include <numbers>
 #include <ratio>

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <wpi/units/time.hpp>
+
+namespace kelvara::sim {
+
+/**
+ * The simulation's clock. It gives every IMU sample its timestamp and
+ * synchronised flag and drives the six-axis yaw drift. It starts at 0 and
+ * moves only when simulation code sets or advances it, so simulated runs are
+ * repeatable. Its time is kept in whole nanoseconds. All members may be
+ * called from any thread.
+ */
+class SimClock {
+ public:
+  SimClock() = delete;
+
+  /// The current simulation time.
+  static wpi::units::second_t Now();
+
+  /// Sets the simulation time, rounded to whole nanoseconds; it may go back.
+  static void Set(wpi::units::second_t time);
+
+  /// Moves the simulation time on by dt, rounded to whole nanoseconds.
+  static void Advance(wpi::units::second_t dt);
+
+  /// Sets whether the IMU samples report their time as synchronised (true at
+  /// first).
+  static void SetSynchronized(bool synchronized);
+
+  /// Returns true when the IMU samples report their time as synchronised.
+  static bool IsSynchronized();
+
+  /// Sets the time back to 0 and the synchronised flag back to true.
+  static void Reset();
+};
+
+}  // namespace kelvara::sim

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+
+#include "kelvara/sim/SimAddress.hpp"
+
+namespace kelvara::sim {
+
+/// The kinds of simulated device.
+enum class SimDeviceKind {
+  /// A Kinetra IMU.
+  kKinetra,
+  /// A Lumeno colour sensor.
+  kLumeno,
+  /// A Vantor ranger.
+  kVantor,
+};
+
+/**
+ * What every simulated device offers simulation code: its presence, the
+ * handles robot code holds on it, its reset and fault injection. SimKinetra,
+ * SimLumeno and SimVantor add their sensor models.
+ *
+ * A controller is a view of the device at one address, not the device
+ * itself: every controller of the same kind and address, and every handle
+ * that robot code opened there, reach the same device, and destroying a
+ * controller changes nothing. A device comes into being with plausible
+ * defaults the first time robot code or a controller reaches its address,
+ * attached (present) unless its address cannot hold a device. All members
+ * may be called from any thread, also while robot code uses the device.
+ */
+class SimDevice {
+ public:
+  /// The device's kind.
+  SimDeviceKind GetKind() const noexcept { return m_kind; }
+
+  /// The device's address.
+  const SimAddress& GetAddress() const noexcept { return m_address; }
+
+  /**
+   * Takes the device off its transport, as if unplugged: IsConnected() of
+   * robot code's objects turns false and every other call on them fails with
+   * SimResult::kNotConnected. Handles stay open and work again after
+   * Attach(). Devices opened while detached get their handle as usual, with
+   * the status kNotConnected.
+   */
+  void Detach();
+
+  /// Puts the device back on its transport (reconnects it) with its state as
+  /// it was. Has no effect at an address that cannot hold a device.
+  void Attach();
+
+  /// Returns true when the device is present: attached at an address that
+  /// can hold a device.
+  bool IsAttached() const;
+
+  /// The number of handles robot code holds open on this device: opened and
+  /// not yet released.
+  int GetOpenHandleCount() const;
+
+  /**
+   * Makes the next count calls on the device fail with code, before any
+   * other check, also while it is detached. The calls counted are all that
+   * return a result code: every one except opening, releasing and
+   * IsConnected(). A count of 0 or less, or a code of 0, cancels the
+   * failures still pending.
+   *
+   * @param count the number of calls to fail
+   * @param code the result code they return
+   */
+  void FailNextCalls(int count, std::int32_t code);
+
+  /// The number of injected failures not yet delivered.
+  int GetPendingFailures() const;
+
+  /// Makes every later sample (IMU data, colour sample, range scan) arrive
+  /// marked as holding nothing: a valid word of 0, with the record's other
+  /// fields filled as usual. false restores normal samples.
+  void DeliverInvalidRecords(bool invalid);
+
+  /// Restores the device to its defaults: attached, no fault pending, the
+  /// sensor model as at first. Open handles stay open.
+  void Reset();
+
+ protected:
+  /// A view of the device of this kind at this address.
+  SimDevice(SimDeviceKind kind, const SimAddress& address);
+  ~SimDevice() = default;
+  /// Another view of the same device.
+  SimDevice(const SimDevice&) = default;
+  /// Views the other's device.
+  SimDevice& operator=(const SimDevice&) = default;
+  /// Another view of the same device.
+  SimDevice(SimDevice&&) = default;
+  /// Views the other's device.
+  SimDevice& operator=(SimDevice&&) = default;
+
+ private:
+  SimDeviceKind m_kind;
+  SimAddress m_address;
+};
+
+}  // namespace kelvara::sim

@@ -1,0 +1,235 @@
+#include "KinetraModel.hpp"
+
+#include <cmath>
+#include <numbers>
+#include <string_view>
+
+#include <wpi/units/angle.hpp>
+
+#include "LibraryValues.hpp"
+
+namespace kelvara::sim::detail {
+
+namespace {
+
+constexpr double kStandardGravity = 9.80665;
+constexpr double kRestAngularVelocity = 0.01;
+constexpr double kRestAcceleration = 0.05;
+
+double Radians(double degrees) {
+  return wpi::units::radian_t{wpi::units::degree_t{degrees}}.value();
+}
+
+double Degrees(wpi::units::radian_t angle) {
+  return wpi::units::degree_t{angle}.value();
+}
+
+/// The angle brought into -180 to 180 degrees.
+double WrapDegrees(double degrees) {
+  return std::remainder(degrees, 360.0);
+}
+
+Quat Multiply(const Quat& a, const Quat& b) {
+  return {a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z,
+          a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
+          a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+          a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
+}
+
+Quat Conjugate(const Quat& q) {
+  return {q.w, -q.x, -q.y, -q.z};
+}
+
+/// A turn about the vertical axis by an angle in degrees.
+Quat YawTurn(double degrees) {
+  const double half = Radians(degrees) / 2.0;
+  return {std::cos(half), 0.0, 0.0, std::sin(half)};
+}
+
+Quat FromRotation(const wpi::math::Rotation3d& rotation) {
+  const auto& q = rotation.GetQuaternion();
+  return {q.W(), q.X(), q.Y(), q.Z()};
+}
+
+wpi::math::Rotation3d ToRotation(const Quat& q) {
+  return wpi::math::Rotation3d{wpi::math::Quaternion{q.w, q.x, q.y, q.z}};
+}
+
+wpi::math::Rotation3d FromYawPitchRoll(double yaw, double pitch, double roll) {
+  return {wpi::units::degree_t{roll}, wpi::units::degree_t{pitch},
+          wpi::units::degree_t{yaw}};
+}
+
+/// A world-frame vector as seen in the frame of a sensor whose orientation
+/// (sensor to world) is q.
+Vector3 IntoSensorFrame(const Quat& q, const Vector3& v) {
+  const Quat rotated =
+      Multiply(Multiply(Conjugate(q), Quat{0.0, v.x, v.y, v.z}), q);
+  return {rotated.x, rotated.y, rotated.z};
+}
+
+double Length(const Vector3& v) {
+  return std::hypot(v.x, v.y, v.z);
+}
+
+/// q with noise added to its yaw, pitch and roll (degrees).
+Quat AddAngleNoise(const Quat& q, double yaw, double pitch, double roll) {
+  const auto r = ToRotation(q);
+  return FromRotation(FromYawPitchRoll(
+      Degrees(r.Z()) + yaw, Degrees(r.Y()) + pitch, Degrees(r.X()) + roll));
+}
+
+void Store(const Quat& q, double (&out)[4]) {
+  out[0] = q.w;
+  out[1] = q.x;
+  out[2] = q.y;
+  out[3] = q.z;
+}
+
+void Store(const Vector3& v, double (&out)[3]) {
+  out[0] = v.x;
+  out[1] = v.y;
+  out[2] = v.z;
+}
+
+/// FNV-1a over the address, salted, for identifiers that differ per device.
+std::uint32_t HashAddress(const SimAddress& address, std::uint32_t salt) {
+  std::uint32_t hash = 2166136261u ^ salt;
+  auto mix = [&hash](std::uint32_t byte) {
+    hash ^= byte & 0xFFu;
+    hash *= 16777619u;
+  };
+  auto mixInt = [&mix](int value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) {
+      mix(bits >> shift);
+    }
+  };
+  mixInt(static_cast<int>(address.GetTransport()));
+  mixInt(address.GetPort());
+  mixInt(address.GetCanId());
+  for (char c : std::string_view{address.GetPath()}) {
+    mix(static_cast<unsigned char>(c));
+  }
+  return hash;
+}
+
+}  // namespace
+
+KinetraModel::KinetraModel(const SimAddress& address)
+    : sensorUuid{HashAddress(address, 0x4B31u), HashAddress(address, 0x4B32u),
+                 HashAddress(address, 0x4B33u)} {}
+
+void KinetraModel::SetOrientation(const wpi::math::Rotation3d& rotation) {
+  const double previousYaw = Degrees(ToRotation(orientation).Z());
+  orientation = FromRotation(rotation);
+  continuousYaw += WrapDegrees(Degrees(rotation.Z()) - previousYaw);
+}
+
+void KinetraModel::SetYawPitchRoll(double yaw, double pitch, double roll) {
+  orientation = FromRotation(FromYawPitchRoll(yaw, pitch, roll));
+  continuousYaw = yaw;
+}
+
+wpi::math::Rotation3d KinetraModel::GetOrientation() const {
+  return ToRotation(orientation);
+}
+
+double KinetraModel::DriftAt(std::int64_t nowNs) const {
+  return driftBase +
+         driftRate * static_cast<double>(nowNs - driftSinceNs) * 1e-9;
+}
+
+void KinetraModel::SetDriftRate(double rate, std::int64_t nowNs) {
+  driftBase = DriftAt(nowNs);
+  driftSinceNs = nowNs;
+  driftRate = rate;
+}
+
+KinetraData KinetraModel::Sample(std::int64_t nowNs, bool synced) {
+  const double drift = DriftAt(nowNs);
+  const double yawNoise = noise.Draw(orientationNoise);
+  const double pitchNoise = noise.Draw(orientationNoise);
+  const double rollNoise = noise.Draw(orientationNoise);
+
+  // Both estimates are turned by the yaw zero; the six-axis one also drifts.
+  Quat nineAxis = Multiply(YawTurn(-yawZero), orientation);
+  Quat sixAxis = Multiply(YawTurn(drift - yawZero), orientation);
+  if (orientationNoise != 0.0) {
+    nineAxis = AddAngleNoise(nineAxis, yawNoise, pitchNoise, rollNoise);
+    sixAxis = AddAngleNoise(sixAxis, yawNoise, pitchNoise, rollNoise);
+  }
+  const auto reported = ToRotation(nineAxisYaw ? nineAxis : sixAxis);
+
+  const Vector3 gravity =
+      IntoSensorFrame(orientation, Vector3{0.0, 0.0, kStandardGravity});
+  const Vector3 field = IntoSensorFrame(orientation, earthField);
+
+  KinetraData data{};
+  data.validMask = driver::kKinetraValidAnyGroup & ~invalidGroups;
+  data.timestampNs = nowNs;
+  data.timeSynced = synced ? 1 : 0;
+  data.yaw = Degrees(reported.Z());
+  data.pitch = Degrees(reported.Y());
+  data.roll = Degrees(reported.X());
+  data.angle = continuousYaw - yawZero + (nineAxisYaw ? 0.0 : drift) + yawNoise;
+  Store(FromRotation(ToRotation(sixAxis)), data.quaternion6d);
+  Store(FromRotation(ToRotation(nineAxis)), data.quaternion9d);
+  Store(Vector3{angularVelocity.x + noise.Draw(angularVelocityNoise),
+                angularVelocity.y + noise.Draw(angularVelocityNoise),
+                angularVelocity.z + noise.Draw(angularVelocityNoise)},
+        data.angularVelocity);
+  Store(
+      Vector3{linearAcceleration.x + gravity.x + noise.Draw(accelerationNoise),
+              linearAcceleration.y + gravity.y + noise.Draw(accelerationNoise),
+              linearAcceleration.z + gravity.z + noise.Draw(accelerationNoise)},
+      data.linearAcceleration);
+  data.magneticField[0] = field.x;
+  data.magneticField[1] = field.y;
+  data.magneticField[2] = field.z;
+  data.magneticField[3] = Length(earthField);
+  Store(Vector3{gravity.x / kStandardGravity, gravity.y / kStandardGravity,
+                gravity.z / kStandardGravity},
+        data.algorithmVector);
+  data.algorithmFlag0 = nineAxisYaw ? 1 : 0;
+  data.algorithmFlag1 = Length(angularVelocity) < kRestAngularVelocity &&
+                                Length(linearAcceleration) < kRestAcceleration
+                            ? 1
+                            : 0;
+  data.algorithmValue0 = drift;
+  data.algorithmValue1 = driftRate;
+  data.algorithmValue2 = outputRate;
+  data.algorithmValue3 = Length(earthField);
+  data.temperature = temperature;
+  return data;
+}
+
+void KinetraModel::ResetYaw(std::int64_t nowNs) {
+  yawZero = continuousYaw + (nineAxisYaw ? 0.0 : DriftAt(nowNs));
+}
+
+SimResult KinetraModel::SetOutputRate(std::int32_t rate) {
+  if (rate < 1 || rate > 1000) {
+    return SimResult::kInvalidArgument;
+  }
+  outputRate = rate;
+  return SimResult::kOk;
+}
+
+SimResult KinetraModel::EnableMessages(std::int32_t message) {
+  if (message < 0 || message >= kKinetraMessageCount) {
+    return SimResult::kInvalidArgument;
+  }
+  enabledMessages |= std::uint64_t{1} << message;
+  return SimResult::kOk;
+}
+
+SimResult KinetraModel::SetYawAxes(std::int32_t axes) {
+  if (axes != 9 && axes != 6) {
+    return SimResult::kInvalidArgument;
+  }
+  nineAxisYaw = axes == 9;
+  return SimResult::kOk;
+}
+
+}  // namespace kelvara::sim::detail

@@ -1,0 +1,140 @@
+#include "LumenoModel.hpp"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "LibraryValues.hpp"
+#include "kelvara/Lumeno.hpp"
+
+namespace kelvara::sim::detail {
+
+namespace {
+
+using Matrix = std::array<std::array<double, 3>, 3>;
+
+/// The XYZ-to-linear-sRGB matrix of LumenoReading::ToColor.
+constexpr Matrix kXyzToRgb{{{3.2406, -1.5372, -0.4986},
+                            {-0.9689, 1.8758, 0.0415},
+                            {0.0557, -0.2040, 1.0570}}};
+
+constexpr Matrix Inverse(const Matrix& m) {
+  const double c00 = m[1][1] * m[2][2] - m[1][2] * m[2][1];
+  const double c01 = m[1][2] * m[2][0] - m[1][0] * m[2][2];
+  const double c02 = m[1][0] * m[2][1] - m[1][1] * m[2][0];
+  const double det = m[0][0] * c00 + m[0][1] * c01 + m[0][2] * c02;
+  return {{{c00 / det, (m[0][2] * m[2][1] - m[0][1] * m[2][2]) / det,
+            (m[0][1] * m[1][2] - m[0][2] * m[1][1]) / det},
+           {c01 / det, (m[0][0] * m[2][2] - m[0][2] * m[2][0]) / det,
+            (m[0][2] * m[1][0] - m[0][0] * m[1][2]) / det},
+           {c02 / det, (m[0][1] * m[2][0] - m[0][0] * m[2][1]) / det,
+            (m[0][0] * m[1][1] - m[0][1] * m[1][0]) / det}}};
+}
+
+constexpr Matrix kRgbToXyz = Inverse(kXyzToRgb);
+
+/// Undoes sRGB companding: a display component to its linear intensity.
+double Linearize(double component) {
+  return component <= 12.92 * 0.0031308
+             ? component / 12.92
+             : std::pow((component + 0.055) / 1.055, 2.4);
+}
+
+/// A non-negative millimetre count rounded to a whole number, kept within
+/// 32 bits.
+std::uint32_t WholeMillimeters(double millimeters) {
+  constexpr double kMax = std::numeric_limits<std::uint32_t>::max();
+  return static_cast<std::uint32_t>(std::round(std::min(millimeters, kMax)));
+}
+
+}  // namespace
+
+Xyz XyzFromColor(const wpi::util::Color& color) {
+  const std::array<double, 3> linear{
+      Linearize(color.red), Linearize(color.green), Linearize(color.blue)};
+  std::array<double, 3> xyz{};
+  for (std::size_t row = 0; row < 3; ++row) {
+    for (std::size_t column = 0; column < 3; ++column) {
+      xyz[row] += kRgbToXyz[row][column] * linear[column];
+    }
+  }
+  return {xyz[0], xyz[1], xyz[2]};
+}
+
+LumenoColorData LumenoModel::Sample() {
+  const double scale = ledBrightness / 100.0;
+  LumenoColorData data{};
+  data.valid = 1;
+  data.tag = static_cast<std::int32_t>(++samples);
+  data.X = surface.x * scale * (1.0 + noise.Draw(noiseStdDev));
+  data.Y = surface.y * scale * (1.0 + noise.Draw(noiseStdDev));
+  data.Z = surface.z * scale * (1.0 + noise.Draw(noiseStdDev));
+  return data;
+}
+
+SimResult LumenoModel::SetSampleTime(std::int32_t milliseconds) {
+  if (milliseconds < 1 || milliseconds > 1000) {
+    return SimResult::kInvalidArgument;
+  }
+  sampleTime = milliseconds;
+  return SimResult::kOk;
+}
+
+SimResult LumenoModel::SetLedBrightness(std::int32_t brightness) {
+  if (brightness < 0 || brightness > 100) {
+    return SimResult::kInvalidArgument;
+  }
+  ledBrightness = brightness;
+  return SimResult::kOk;
+}
+
+SimResult LumenoModel::SetStatusLed(std::int32_t on, std::int32_t value) {
+  if (on != 0 && on != 1) {
+    return SimResult::kInvalidArgument;
+  }
+  statusLedOn = on == 1;
+  statusLedValue = value;
+  return SimResult::kOk;
+}
+
+SimResult LumenoModel::SetMeasureMode(std::int32_t mode, double millimeters) {
+  if (mode < 0 || mode >= kLumenoMeasureModeCount) {
+    return SimResult::kInvalidArgument;
+  }
+  if (mode == kLumenoFixedDistanceMode) {
+    if (!(millimeters >= 0.0) || std::isinf(millimeters)) {
+      return SimResult::kInvalidArgument;
+    }
+    fixedDistance = millimeters;
+  }
+  measureMode = mode;
+  return SimResult::kOk;
+}
+
+SimResult LumenoModel::GetConfigValue(std::int32_t item,
+                                      std::uint32_t& value) const {
+  switch (static_cast<LumenoConfigItem>(item)) {
+    case LumenoConfigItem::kSampleTime:
+      value = static_cast<std::uint32_t>(sampleTime);
+      return SimResult::kOk;
+    case LumenoConfigItem::kLedBrightness:
+      value = static_cast<std::uint32_t>(ledBrightness);
+      return SimResult::kOk;
+    case LumenoConfigItem::kStatusLed:
+      value = statusLedOn ? 1u : 0u;
+      return SimResult::kOk;
+    case LumenoConfigItem::kMeasureMode:
+      value = static_cast<std::uint32_t>(measureMode);
+      return SimResult::kOk;
+    case LumenoConfigItem::kFixedDistance:
+      value = WholeMillimeters(fixedDistance);
+      return SimResult::kOk;
+    case LumenoConfigItem::kFirmwareVersion:
+      value = firmwareWord;
+      return SimResult::kOk;
+    default:
+      return SimResult::kUnsupportedItem;
+  }
+}
+
+}  // namespace kelvara::sim::detail

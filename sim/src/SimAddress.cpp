@@ -1,0 +1,51 @@
+#include "kelvara/sim/SimAddress.hpp"
+
+#include <utility>
+
+namespace kelvara::sim {
+
+namespace {
+
+constexpr int kCanPortCount = 25;
+constexpr int kLargestCanId = 62;
+constexpr int kNoUsbPort = -1;
+
+}  // namespace
+
+SimAddress::SimAddress(SimTransport transport, int port, int canId,
+                       std::string path)
+    : m_transport{transport},
+      m_port{port},
+      m_canId{canId},
+      m_path{std::move(path)} {}
+
+SimAddress SimAddress::Can(int canId, wpi::CANPort port) {
+  return SimAddress{SimTransport::kCan, static_cast<int>(port), canId, {}};
+}
+
+SimAddress SimAddress::Usb() {
+  return SimAddress{SimTransport::kUsb, kNoUsbPort, 0, {}};
+}
+
+SimAddress SimAddress::Usb(UsbPort port) {
+  return SimAddress{SimTransport::kUsb, static_cast<int>(port), 0, {}};
+}
+
+SimAddress SimAddress::Serial(std::string_view path) {
+  return SimAddress{SimTransport::kSerial, 0, 0, std::string{path}};
+}
+
+bool SimAddress::CanHoldDevice() const noexcept {
+  switch (m_transport) {
+    case SimTransport::kCan:
+      return m_port >= 0 && m_port < kCanPortCount && m_canId >= 0 &&
+             m_canId <= kLargestCanId;
+    case SimTransport::kUsb:
+      return m_port >= kNoUsbPort;
+    case SimTransport::kSerial:
+      return !m_path.empty();
+  }
+  return false;
+}
+
+}  // namespace kelvara::sim

@@ -1,0 +1,57 @@
+#include "kelvara/sim/SimCanBus.hpp"
+
+#include "SimState.hpp"
+
+namespace kelvara::sim {
+
+namespace {
+
+/// Runs f(port) on a CAN port under the state's lock; returns fallback when
+/// the port does not exist.
+template <typename F, typename R>
+R WithPort(wpi::CANPort port, R fallback, F&& f) {
+  auto& state = detail::GetState();
+  std::scoped_lock lock{state.mutex};
+  const int number = static_cast<int>(port);
+  if (number < 0 || number >= detail::kCanPortCount) {
+    return fallback;
+  }
+  return f(state.canPorts[static_cast<std::size_t>(number)]);
+}
+
+}  // namespace
+
+std::optional<CanBusMode> SimCanBus::GetMode() const {
+  return WithPort(m_port, std::optional<CanBusMode>{},
+                  [](detail::CanPort& port) -> std::optional<CanBusMode> {
+                    return static_cast<CanBusMode>(port.mode);
+                  });
+}
+
+void SimCanBus::SetMode(CanBusMode mode) {
+  WithPort(m_port, false, [mode](detail::CanPort& port) {
+    port.mode = mode == CanBusMode::kMode1 ? 1 : 0;
+    return true;
+  });
+}
+
+int SimCanBus::GetRequestCount() const {
+  return WithPort(m_port, 0,
+                  [](detail::CanPort& port) { return port.requests; });
+}
+
+void SimCanBus::FailNextRequests(int count, std::int32_t code) {
+  WithPort(m_port, false, [count, code](detail::CanPort& port) {
+    port.failures.Set(count, code);
+    return true;
+  });
+}
+
+void SimCanBus::Reset() {
+  WithPort(m_port, false, [](detail::CanPort& port) {
+    port = detail::CanPort{};
+    return true;
+  });
+}
+
+}  // namespace kelvara::sim

@@ -1,0 +1,161 @@
+#include "VantorModel.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "LibraryValues.hpp"
+
+namespace kelvara::sim::detail {
+
+namespace {
+
+/// The full width (and height) of the field of view, radians.
+constexpr double kFieldOfView = 45.0 * std::numbers::pi / 180.0;
+constexpr std::int16_t kNoReading = -1;
+constexpr double kLargestReading = 32767.0;
+
+/// Angle of the centre ray of a grid cell from the axis, radians.
+double CellAngle(int index, int side) {
+  return ((index + 0.5) / side - 0.5) * kFieldOfView;
+}
+
+/// Distance along a zone's centre ray to a flat target.
+std::optional<double> RayToTarget(const FlatTarget& target, int row, int column,
+                                  int side) {
+  if (!(target.distance > 0.0)) {
+    return std::nullopt;
+  }
+  const double rayX = std::tan(CellAngle(column, side));
+  const double rayY = std::tan(CellAngle(row, side));
+  const double rayLength = std::hypot(rayX, rayY, 1.0);
+  // The target's normal faces the sensor, leaning away from it towards the
+  // higher columns (rows) for a positive horizontal (vertical) tilt.
+  const double normalX = -std::tan(target.tiltHorizontal);
+  const double normalY = -std::tan(target.tiltVertical);
+  const double facing = (normalX * rayX + normalY * rayY + 1.0) / rayLength;
+  if (facing <= 1e-9) {
+    return std::nullopt;
+  }
+  return target.distance / facing;
+}
+
+/// The value of a grid cell seen at another resolution: the mean of the
+/// finer cells in view, or the coarser cell's value.
+std::optional<double> GridDistance(const ZoneGrid& grid, int row, int column,
+                                   int side) {
+  auto cell = [&grid](int r, int c) -> std::optional<double> {
+    const int index = r * grid.side + c;
+    const double value = grid.cells[static_cast<std::size_t>(index)];
+    return value >= 0.0 ? std::optional<double>{value} : std::nullopt;
+  };
+  if (grid.side <= side) {
+    const int ratio = side / grid.side;
+    return cell(row / ratio, column / ratio);
+  }
+  const int ratio = grid.side / side;
+  double sum = 0.0;
+  int count = 0;
+  for (int r = row * ratio; r < (row + 1) * ratio; ++r) {
+    for (int c = column * ratio; c < (column + 1) * ratio; ++c) {
+      if (const auto value = cell(r, c)) {
+        sum += *value;
+        ++count;
+      }
+    }
+  }
+  return count > 0 ? std::optional<double>{sum / count} : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> VantorModel::SceneDistance(int zone) const {
+  const int side = GridSide();
+  const int row = zone / side;
+  const int column = zone % side;
+  std::optional<double> distance;
+  if (const auto* target = std::get_if<FlatTarget>(&scene)) {
+    distance = RayToTarget(*target, row, column, side);
+  } else if (const auto* grid = std::get_if<ZoneGrid>(&scene)) {
+    distance = GridDistance(*grid, row, column, side);
+  }
+  // Beyond the range limit, or not a number (a target given as NaN).
+  if (distance && !(*distance <= rangeLimit)) {
+    return std::nullopt;
+  }
+  return distance;
+}
+
+bool VantorModel::ZoneEnabled(int zone) const {
+  return (zoneMask >> zone & 1u) != 0;
+}
+
+VantorScanData VantorModel::Scan() {
+  VantorScanData data{};
+  data.valid = 1;
+  data.tag = static_cast<std::int32_t>(++scans);
+  data.zoneCount = zoneCount;
+  std::fill(std::begin(data.distances), std::end(data.distances), kNoReading);
+  for (int zone = 0; zone < zoneCount; ++zone) {
+    const auto distance = SceneDistance(zone);
+    if (!distance || !ZoneEnabled(zone)) {
+      continue;
+    }
+    const double noisy = *distance + noise.Draw(noiseStdDev);
+    data.distances[zone] = static_cast<std::int16_t>(
+        std::lround(std::clamp(noisy, 0.0, kLargestReading)));
+  }
+  return data;
+}
+
+VantorConfigData VantorModel::Config() const {
+  const std::uint64_t gridZones =
+      zoneCount == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << 16) - 1;
+  bool targetInView = false;
+  for (int zone = 0; zone < zoneCount; ++zone) {
+    targetInView = targetInView || (ZoneEnabled(zone) && SceneDistance(zone));
+  }
+  VantorConfigData data{};
+  data.setting0 = outputRate;
+  data.flag0 = zoneCount == 64 ? 1 : 0;
+  data.flag1 = (zoneMask & gridZones) != gridZones ? 1 : 0;
+  data.flag2 = targetInView ? 1 : 0;
+  data.setting1 = rangingFrequency;
+  data.zoneMaskPresent = 1;
+  data.zoneMask = zoneMask;
+  data.firmwareVersionPresent = 1;
+  std::copy(firmwareVersion.begin(), firmwareVersion.end(),
+            std::begin(data.firmwareVersion));
+  data.setting2 = zoneCount;
+  data.setting3 = static_cast<std::int32_t>(rangeLimit);
+  return data;
+}
+
+SimResult VantorModel::SetResolution(std::int32_t resolution) {
+  if (resolution == kVantorResolution4x4) {
+    zoneCount = 16;
+  } else if (resolution == kVantorResolution8x8) {
+    zoneCount = 64;
+  } else {
+    return SimResult::kInvalidArgument;
+  }
+  return SimResult::kOk;
+}
+
+SimResult VantorModel::SetOutputRate(std::int32_t rate) {
+  if (rate < 1 || rate > 1000) {
+    return SimResult::kInvalidArgument;
+  }
+  outputRate = rate;
+  return SimResult::kOk;
+}
+
+SimResult VantorModel::SetRangingFrequency(std::int32_t frequency) {
+  if (frequency < 1 || frequency > 60) {
+    return SimResult::kInvalidArgument;
+  }
+  rangingFrequency = frequency;
+  return SimResult::kOk;
+}
+
+}  // namespace kelvara::sim::detail
