@@ -54,6 +54,11 @@ if(KELVARA_USING_WPILIB_STANDIN)
 else()
   set(KELVARA_PC_CFLAGS "-I\${includedir}")
 endif()
+# The prefix is found from the file's own place, so an install moved or made
+# with `cmake --install --prefix` still points to itself.
+file(RELATIVE_PATH KELVARA_PC_TO_PREFIX
+  "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" KELVARA_PC_TO_PREFIX "${KELVARA_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/kelvaralib.pc.in
   ${PROJECT_BINARY_DIR}/kelvaralib.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/kelvaralib.pc
