@@ -15,6 +15,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -525,9 +526,18 @@ void RegisterCanBus() {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
+    // With --benchmark_repetitions the median stands for the benchmark.
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      if (run.error_occurred) {
+        continue;
+      }
+      if (run.run_type == Run::RT_Iteration &&
+          !m_medians.contains(run.run_name.str())) {
+        m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
+      } else if (run.run_type == Run::RT_Aggregate &&
+                 run.aggregate_name == "median") {
+        m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
+        m_medians.insert(run.run_name.str());
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -553,6 +563,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, double> m_times;
+  std::set<std::string> m_medians;
 };
 
 }  // namespace
