@@ -27,66 +27,35 @@ using Arguments = std::vector<DriverArgument>;
 
 constexpr int kKinetraExtra = -123456;
 
-/// How a test opens a device of each class and which driver functions serve
-/// it. Kinetra's opening operations take an extra integer that must reach the
-/// driver after the transport's own arguments.
-struct KinetraTraits {
-  using Device = kelvara::Kinetra;
-  static constexpr DriverFunction kCreateCan =
-      DriverFunction::kKinetraCreateCan;
-  static constexpr DriverFunction kCreateUsb =
-      DriverFunction::kKinetraCreateUsb;
-  static constexpr DriverFunction kCreateSerial =
-      DriverFunction::kKinetraCreateSerial;
-  static constexpr DriverFunction kDestroy = DriverFunction::kKinetraDestroy;
-  static constexpr DriverFunction kIsConnected =
-      DriverFunction::kKinetraIsConnected;
-  static Device Can(int id, wpi::CANPort port) {
-    return Device{id, port, kKinetraExtra};
+/// How a test opens a device of class D and which driver functions serve it:
+/// the five lifecycle functions of each class follow each other in
+/// DriverFunction, from its CAN create function on. Kinetra's opening
+/// operations take an extra integer that must reach the driver after the
+/// transport's own arguments.
+template <typename D, DriverFunction kFirst, int... kExtra>
+struct Traits {
+  static constexpr DriverFunction Function(int offset) {
+    return static_cast<DriverFunction>(static_cast<int>(kFirst) + offset);
   }
-  static Device Usb() { return Device::Usb(kKinetraExtra); }
-  static Device Usb(UsbPort port) { return Device::Usb(port, kKinetraExtra); }
-  static Device Serial(std::string_view path) {
-    return Device::FromSerialDevice(path, kKinetraExtra);
+  static constexpr DriverFunction kCreateCan = Function(0);
+  static constexpr DriverFunction kCreateUsb = Function(1);
+  static constexpr DriverFunction kCreateSerial = Function(2);
+  static constexpr DriverFunction kDestroy = Function(3);
+  static constexpr DriverFunction kIsConnected = Function(4);
+
+  static D Can(int id, wpi::CANPort port) { return D{id, port, kExtra...}; }
+  static D Usb() { return D::Usb(kExtra...); }
+  static D Usb(UsbPort port) { return D::Usb(port, kExtra...); }
+  static D Serial(std::string_view path) {
+    return D::FromSerialDevice(path, kExtra...);
   }
-  static Arguments Extra() { return {std::int64_t{kKinetraExtra}}; }
+  static Arguments Extra() { return {std::int64_t{kExtra}...}; }
 };
 
-struct LumenoTraits {
-  using Device = kelvara::Lumeno;
-  static constexpr DriverFunction kCreateCan = DriverFunction::kLumenoCreateCan;
-  static constexpr DriverFunction kCreateUsb = DriverFunction::kLumenoCreateUsb;
-  static constexpr DriverFunction kCreateSerial =
-      DriverFunction::kLumenoCreateSerial;
-  static constexpr DriverFunction kDestroy = DriverFunction::kLumenoDestroy;
-  static constexpr DriverFunction kIsConnected =
-      DriverFunction::kLumenoIsConnected;
-  static Device Can(int id, wpi::CANPort port) { return Device{id, port}; }
-  static Device Usb() { return Device::Usb(); }
-  static Device Usb(UsbPort port) { return Device::Usb(port); }
-  static Device Serial(std::string_view path) {
-    return Device::FromSerialDevice(path);
-  }
-  static Arguments Extra() { return {}; }
-};
-
-struct VantorTraits {
-  using Device = kelvara::Vantor;
-  static constexpr DriverFunction kCreateCan = DriverFunction::kVantorCreateCan;
-  static constexpr DriverFunction kCreateUsb = DriverFunction::kVantorCreateUsb;
-  static constexpr DriverFunction kCreateSerial =
-      DriverFunction::kVantorCreateSerial;
-  static constexpr DriverFunction kDestroy = DriverFunction::kVantorDestroy;
-  static constexpr DriverFunction kIsConnected =
-      DriverFunction::kVantorIsConnected;
-  static Device Can(int id, wpi::CANPort port) { return Device{id, port}; }
-  static Device Usb() { return Device::Usb(); }
-  static Device Usb(UsbPort port) { return Device::Usb(port); }
-  static Device Serial(std::string_view path) {
-    return Device::FromSerialDevice(path);
-  }
-  static Arguments Extra() { return {}; }
-};
+using KinetraTraits =
+    Traits<kelvara::Kinetra, DriverFunction::kKinetraCreateCan, kKinetraExtra>;
+using LumenoTraits = Traits<kelvara::Lumeno, DriverFunction::kLumenoCreateCan>;
+using VantorTraits = Traits<kelvara::Vantor, DriverFunction::kVantorCreateCan>;
 
 /// transport arguments, then the extra integer (Kinetra), then the status
 /// value on entry, which must be 0.

@@ -63,228 +63,133 @@ D Open(Extra... extra) {
   }
 }
 
-/// Creates, moves and destroys the devices held in a slot pair.
-template <typename D, typename OpenFn>
-bool Lifecycle(std::uint8_t op, std::optional<D>& a, std::optional<D>& b,
-               OpenFn open) {
+/// Runs one step on a pair of device slots: an operation chosen by the input
+/// from the lifecycle (open, move-construct, move-assign, self-move, destroy)
+/// followed by the class's own operations.
+template <typename D, typename OpenFn, std::size_t N>
+void Step(std::optional<D>& a, std::optional<D>& b, OpenFn open,
+          const std::array<void (*)(D&), N>& operations) {
+  const std::size_t op = Input().Take<std::uint8_t>() % (5 + N);
   switch (op) {
     case 0:
       a.emplace(open());
-      return true;
+      return;
     case 1:
       if (a) {
         b.emplace(std::move(*a));
       }
-      return true;
+      return;
     case 2:
       if (a && b) {
         *a = std::move(*b);
       }
-      return true;
+      return;
     case 3:
       if (a) {
-        *a = std::move(*a);
+        auto& self = *a;
+        *a = std::move(self);
       }
-      return true;
+      return;
     case 4:
       a.reset();
-      return true;
+      return;
     default:
-      return false;
+      if (a) {
+        operations[op - 5](*a);
+      }
   }
 }
 
-void KinetraStep(std::optional<kelvara::Kinetra>& a,
-                 std::optional<kelvara::Kinetra>& b) {
-  const std::uint8_t op = Input().Take<std::uint8_t>() % 28;
-  if (Lifecycle(op, a, b, [] { return Open<kelvara::Kinetra>(TakeInt()); }) ||
-      !a) {
-    return;
-  }
-  kelvara::Kinetra& imu = *a;
-  switch (op) {
-    case 5:
-      Use(imu.IsConnected());
-      break;
-    case 6:
-      Use(imu.GetYaw());
-      break;
-    case 7:
-      Use(imu.GetPitch());
-      break;
-    case 8:
-      Use(imu.GetRoll());
-      break;
-    case 9:
-      Use(imu.GetAngle());
-      break;
-    case 10:
-      Use(imu.GetRotation2d());
-      break;
-    case 11:
-      Use(imu.GetRotation3d());
-      break;
-    case 12:
-      Use(imu.GetQuaternion6d());
-      break;
-    case 13:
-      Use(imu.GetQuaternion9d());
-      break;
-    case 14:
-      Use(imu.GetAngularVelocity());
-      break;
-    case 15:
-      Use(imu.GetLinearAcceleration());
-      break;
-    case 16:
-      Use(imu.GetMagneticField());
-      break;
-    case 17:
-      Use(imu.GetAlgorithmState());
-      break;
-    case 18:
-      Use(imu.GetTemperature());
-      break;
-    case 19:
-      Use(imu.GetTimestamp());
-      break;
-    case 20:
-      Use(imu.IsTimeSynced());
-      break;
-    case 21:
-      Use(imu.ResetYaw());
-      break;
-    case 22:
-      Use(imu.SetOutputRate(TakeInt()));
-      break;
-    case 23:
-      Use(imu.EnableMessages(static_cast<kelvara::KinetraMessage>(TakeInt())));
-      break;
-    case 24:
-      Use(imu.Use9AxisYaw(Input().Take<std::uint8_t>() % 2 == 0));
-      break;
-    case 25:
-      Use(imu.GetFirmwareVersion());
-      break;
-    case 26:
-      Use(imu.GetSensorUuid());
-      break;
-    default:
-      Use(imu.SelfTest());
-      break;
-  }
-}
+using kelvara::Kinetra;
+using kelvara::Lumeno;
+using kelvara::Vantor;
 
-void LumenoStep(std::optional<kelvara::Lumeno>& a,
-                std::optional<kelvara::Lumeno>& b) {
-  const std::uint8_t op = Input().Take<std::uint8_t>() % 24;
-  if (Lifecycle(op, a, b, [] { return Open<kelvara::Lumeno>(); }) || !a) {
-    return;
-  }
-  kelvara::Lumeno& sensor = *a;
-  switch (op) {
-    case 5:
-      Use(sensor.IsConnected());
-      break;
-    case 6:
-      if (const auto reading = sensor.GetColor()) {
+constexpr std::array<void (*)(Kinetra&), 23> kKinetraOperations{
+    [](Kinetra& d) { Use(d.IsConnected()); },
+    [](Kinetra& d) { Use(d.GetYaw()); },
+    [](Kinetra& d) { Use(d.GetPitch()); },
+    [](Kinetra& d) { Use(d.GetRoll()); },
+    [](Kinetra& d) { Use(d.GetAngle()); },
+    [](Kinetra& d) { Use(d.GetRotation2d()); },
+    [](Kinetra& d) { Use(d.GetRotation3d()); },
+    [](Kinetra& d) { Use(d.GetQuaternion6d()); },
+    [](Kinetra& d) { Use(d.GetQuaternion9d()); },
+    [](Kinetra& d) { Use(d.GetAngularVelocity()); },
+    [](Kinetra& d) { Use(d.GetLinearAcceleration()); },
+    [](Kinetra& d) { Use(d.GetMagneticField()); },
+    [](Kinetra& d) { Use(d.GetAlgorithmState()); },
+    [](Kinetra& d) { Use(d.GetTemperature()); },
+    [](Kinetra& d) { Use(d.GetTimestamp()); },
+    [](Kinetra& d) { Use(d.IsTimeSynced()); },
+    [](Kinetra& d) { Use(d.ResetYaw()); },
+    [](Kinetra& d) { Use(d.SetOutputRate(TakeInt())); },
+    [](Kinetra& d) {
+      Use(d.EnableMessages(static_cast<kelvara::KinetraMessage>(TakeInt())));
+    },
+    [](Kinetra& d) { Use(d.Use9AxisYaw(Input().Take<std::uint8_t>() % 2)); },
+    [](Kinetra& d) { Use(d.GetFirmwareVersion()); },
+    [](Kinetra& d) { Use(d.GetSensorUuid()); },
+    [](Kinetra& d) { Use(d.SelfTest()); },
+};
+
+constexpr std::array<void (*)(Lumeno&), 15> kLumenoOperations{
+    [](Lumeno& d) { Use(d.IsConnected()); },
+    [](Lumeno& d) {
+      if (const auto reading = d.GetColor()) {
         Use(reading->ToColor());
-        Use(reading->GetChromaticity());
         Use(reading->DistanceTo({TakeDouble(), TakeDouble()}));
       }
-      break;
-    case 7:
-      Use(sensor.SetSampleTime(wpi::units::millisecond_t{TakeDouble()}));
-      break;
-    case 8:
-      Use(sensor.SetLedBrightness(TakeInt()));
-      break;
-    case 9:
-      Use(sensor.SetStatusLed(Input().Take<std::uint8_t>() % 2 == 0,
-                              TakeInt()));
-      break;
-    case 10:
-      Use(sensor.SetMeasureMode(
-          static_cast<kelvara::LumenoMeasureMode>(TakeInt())));
-      break;
-    case 11:
-      Use(sensor.SetFixedDistance(wpi::units::millimeter_t{TakeDouble()}));
-      break;
-    case 12:
-      Use(sensor.GetConfigValue(
-          static_cast<kelvara::LumenoConfigItem>(TakeInt())));
-      break;
-    case 13:
-      Use(sensor.GetFirmwareVersion());
-      break;
-    case 14:
-    case 15: {
-      const std::string name = TakeText();
-      sensor.AddColor(name, {TakeDouble(), TakeDouble()});
-      break;
-    }
-    case 16:
-      Use(sensor.LearnColor(TakeText()));
-      break;
-    case 17:
-      sensor.RemoveColor(TakeText());
-      break;
-    case 18:
-      sensor.ClearColors();
-      break;
-    case 19:
-      sensor.SetMatchThreshold(TakeDouble());
-      break;
-    default:
-      if (const auto match = sensor.GetMatch()) {
+    },
+    [](Lumeno& d) {
+      Use(d.SetSampleTime(wpi::units::millisecond_t{TakeDouble()}));
+    },
+    [](Lumeno& d) { Use(d.SetLedBrightness(TakeInt())); },
+    [](Lumeno& d) {
+      Use(d.SetStatusLed(Input().Take<std::uint8_t>() % 2, TakeInt()));
+    },
+    [](Lumeno& d) {
+      Use(d.SetMeasureMode(static_cast<kelvara::LumenoMeasureMode>(TakeInt())));
+    },
+    [](Lumeno& d) {
+      Use(d.SetFixedDistance(wpi::units::millimeter_t{TakeDouble()}));
+    },
+    [](Lumeno& d) {
+      Use(d.GetConfigValue(static_cast<kelvara::LumenoConfigItem>(TakeInt())));
+    },
+    [](Lumeno& d) { Use(d.GetFirmwareVersion()); },
+    [](Lumeno& d) {
+      d.AddColor(TakeText(), {TakeDouble(), TakeDouble()});
+    },
+    [](Lumeno& d) { Use(d.LearnColor(TakeText())); },
+    [](Lumeno& d) { d.RemoveColor(TakeText()); },
+    [](Lumeno& d) { d.ClearColors(); },
+    [](Lumeno& d) { d.SetMatchThreshold(TakeDouble()); },
+    [](Lumeno& d) {
+      if (const auto match = d.GetMatch()) {
         Use(match->name.size());
         Use(match->confidence);
-        Use(match->distance);
       }
-      break;
-  }
-}
+    },
+};
 
-void VantorStep(std::optional<kelvara::Vantor>& a,
-                std::optional<kelvara::Vantor>& b) {
-  const std::uint8_t op = Input().Take<std::uint8_t>() % 14;
-  if (Lifecycle(op, a, b, [] { return Open<kelvara::Vantor>(); }) || !a) {
-    return;
-  }
-  kelvara::Vantor& ranger = *a;
-  switch (op) {
-    case 5:
-      Use(ranger.IsConnected());
-      break;
-    case 6:
-      if (const auto scan = ranger.GetScan()) {
-        Use(scan->GridSize());
+constexpr std::array<void (*)(Vantor&), 8> kVantorOperations{
+    [](Vantor& d) { Use(d.IsConnected()); },
+    [](Vantor& d) {
+      if (const auto scan = d.GetScan()) {
         Use(scan->GetDistance(TakeInt()));
         Use(scan->GetDistance(TakeInt(), TakeInt()));
         Use(scan->GetClosest());
       }
-      break;
-    case 7:
-      Use(ranger.GetClosestDistance());
-      break;
-    case 8:
-      Use(ranger.SetOutputRate(TakeInt()));
-      break;
-    case 9:
-      Use(ranger.SetResolution(
-          static_cast<kelvara::VantorResolution>(TakeInt())));
-      break;
-    case 10:
-      Use(ranger.SetRangingFrequency(TakeInt()));
-      break;
-    case 11:
-      Use(ranger.SetZoneMask(Input().Take<std::uint64_t>()));
-      break;
-    default:
-      Use(ranger.GetConfig());
-      break;
-  }
-}
+    },
+    [](Vantor& d) { Use(d.GetClosestDistance()); },
+    [](Vantor& d) { Use(d.SetOutputRate(TakeInt())); },
+    [](Vantor& d) {
+      Use(d.SetResolution(static_cast<kelvara::VantorResolution>(TakeInt())));
+    },
+    [](Vantor& d) { Use(d.SetRangingFrequency(TakeInt())); },
+    [](Vantor& d) { Use(d.SetZoneMask(Input().Take<std::uint64_t>())); },
+    [](Vantor& d) { Use(d.GetConfig()); },
+};
 
 /// The records' own queries on values straight from the input.
 void RecordStep() {
@@ -330,13 +235,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   while (!Input().Exhausted()) {
     switch (Input().Take<std::uint8_t>() % 5) {
       case 0:
-        KinetraStep(imu, imu2);
+        Step(
+            imu, imu2, [] { return Open<Kinetra>(TakeInt()); },
+            kKinetraOperations);
         break;
       case 1:
-        LumenoStep(sensor, sensor2);
+        Step(
+            sensor, sensor2, [] { return Open<Lumeno>(); }, kLumenoOperations);
         break;
       case 2:
-        VantorStep(ranger, ranger2);
+        Step(
+            ranger, ranger2, [] { return Open<Vantor>(); }, kVantorOperations);
         break;
       case 3:
         RecordStep();
