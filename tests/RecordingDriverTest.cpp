@@ -4,8 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <sstream>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,19 +14,17 @@
 
 namespace {
 
-using kelvara::testing::DriverCall;
-using kelvara::testing::DriverFunction;
+using enum kelvara::testing::DriverFunction;
 using kelvara::testing::RecordingDriver;
 
 TEST(RecordingDriverTest, QueuedResultsComeFirstThenTheSetResult) {
   RecordingDriver driver;
-  driver.QueueResults(DriverFunction::kKinetraResetYaw, {3, 4});
-  driver.SetResult(DriverFunction::kKinetraResetYaw, 9);
-  EXPECT_EQ(KELVARA_Kinetra_ResetYaw(1), 3);
-  EXPECT_EQ(KELVARA_Kinetra_ResetYaw(1), 4);
-  EXPECT_EQ(KELVARA_Kinetra_ResetYaw(1), 9);
-  EXPECT_EQ(KELVARA_Kinetra_ResetYaw(1), 9);
-  EXPECT_EQ(driver.CountOf(DriverFunction::kKinetraResetYaw), 4u);
+  driver.QueueResults(kKinetraResetYaw, {3, 4});
+  driver.SetResult(kKinetraResetYaw, 9);
+  for (const std::int32_t expected : {3, 4, 9, 9}) {
+    EXPECT_EQ(KELVARA_Kinetra_ResetYaw(1), expected);
+  }
+  EXPECT_EQ(driver.CountOf(kKinetraResetYaw), 4u);
 }
 
 TEST(RecordingDriverTest, CreateHandsOutFreshHandlesAndResetStartsOver) {
@@ -44,29 +42,26 @@ TEST(RecordingDriverTest, CreateHandsOutFreshHandlesAndResetStartsOver) {
 
 TEST(RecordingDriverTest, RecordOverlaysFillAndIsCutToTheBuffer) {
   RecordingDriver driver;
-  const std::array<std::byte, 6> record{std::byte{1}, std::byte{2},
-                                        std::byte{3}, std::byte{4},
-                                        std::byte{5}, std::byte{6}};
-  driver.SetFill(DriverFunction::kLumenoGetConfigValue, std::byte{0xA5});
-  std::uint32_t value = 0;
-  EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(1, 8, &value), 0);
-  EXPECT_EQ(value, 0xA5A5A5A5u);
-
-  driver.SetRecord(DriverFunction::kLumenoGetConfigValue,
-                   std::span<const std::byte>{record}.first(2));
-  EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(1, 8, &value), 0);
-  EXPECT_EQ(value, 0xA5A50201u);
-
-  // Six bytes into a four-byte buffer: the neighbours stay untouched.
+  driver.SetFill(kLumenoGetConfigValue, std::byte{0xA5});
+  const std::array<std::uint8_t, 6> record{1, 2, 3, 4, 5, 6};
+  // A four-byte buffer followed by a guard that no call may touch.
   struct {
     std::uint32_t value;
     std::uint32_t guard;
   } buffer{0, 0x11111111u};
-  driver.SetRecord(DriverFunction::kLumenoGetConfigValue, record);
-  driver.SetResult(DriverFunction::kLumenoGetConfigValue, 5);
-  EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(1, 8, &buffer.value), 5);
-  EXPECT_EQ(buffer.value, 0x04030201u);
-  EXPECT_EQ(buffer.guard, 0x11111111u);
+  const struct {
+    std::size_t recordSize;
+    std::int32_t result;
+    std::uint32_t value;
+  } cases[] = {{2, 0, 0xA5A50201u}, {6, 5, 0x04030201u}};
+  for (const auto& c : cases) {
+    driver.SetRecord(kLumenoGetConfigValue,
+                     std::as_bytes(std::span{record}).first(c.recordSize));
+    driver.SetResult(kLumenoGetConfigValue, c.result);
+    EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(1, 8, &buffer.value), c.result);
+    EXPECT_EQ(buffer.value, c.value) << c.recordSize << " bytes";
+    EXPECT_EQ(buffer.guard, 0x11111111u);
+  }
 }
 
 TEST(RecordingDriverTest, CallsPrintReadably) {
@@ -75,7 +70,7 @@ TEST(RecordingDriverTest, CallsPrintReadably) {
   KELVARA_Kinetra_CreateSerial("/dev/ttyS0", 3, &status);
   KELVARA_Vantor_SetZoneMask(2, 0x8000000000000001u);
   std::ostringstream text;
-  for (const DriverCall& call : driver.Calls()) {
+  for (const auto& call : driver.Calls()) {
     text << call << '\n';
   }
   EXPECT_EQ(text.str(),
