@@ -53,7 +53,7 @@ TEST(RecordingDriverTest, RecordOverlaysFillAndIsCutToTheBuffer) {
     std::size_t recordSize;
     std::int32_t result;
     std::uint32_t value;
-  } cases[] = {{2, 0, 0xA5A50201u}, {6, 5, 0x04030201u}};
+  } cases[] = {{0, 0, 0xA5A5A5A5u}, {2, 0, 0xA5A50201u}, {6, 5, 0x04030201u}};
   for (const auto& c : cases) {
     driver.SetRecord(kLumenoGetConfigValue,
                      std::as_bytes(std::span{record}).first(c.recordSize));

@@ -179,7 +179,7 @@ std::int32_t Fill(DriverFunction function, void* buffer, std::size_t size,
   if (answer.fill) {
     std::memset(buffer, std::to_integer<int>(*answer.fill), size);
   }
-  if (answer.record) {
+  if (answer.record && !answer.record->empty()) {
     std::memcpy(buffer, answer.record->data(),
                 std::min(size, answer.record->size()));
   }
