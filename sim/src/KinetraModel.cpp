@@ -7,6 +7,7 @@
 #include <wpi/units/angle.hpp>
 
 #include "LibraryValues.hpp"
+#include "Setting.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -209,11 +210,7 @@ void KinetraModel::ResetYaw(std::int64_t nowNs) {
 }
 
 SimResult KinetraModel::SetOutputRate(std::int32_t rate) {
-  if (rate < 1 || rate > 1000) {
-    return SimResult::kInvalidArgument;
-  }
-  outputRate = rate;
-  return SimResult::kOk;
+  return SetWithin(outputRate, rate, 1, 1000);
 }
 
 SimResult KinetraModel::EnableMessages(std::int32_t message) {

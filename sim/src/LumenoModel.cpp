@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "LibraryValues.hpp"
+#include "Setting.hpp"
 #include "kelvara/Lumeno.hpp"
 
 namespace kelvara::sim::detail {
@@ -73,19 +74,11 @@ LumenoColorData LumenoModel::Sample() {
 }
 
 SimResult LumenoModel::SetSampleTime(std::int32_t milliseconds) {
-  if (milliseconds < 1 || milliseconds > 1000) {
-    return SimResult::kInvalidArgument;
-  }
-  sampleTime = milliseconds;
-  return SimResult::kOk;
+  return SetWithin(sampleTime, milliseconds, 1, 1000);
 }
 
 SimResult LumenoModel::SetLedBrightness(std::int32_t brightness) {
-  if (brightness < 0 || brightness > 100) {
-    return SimResult::kInvalidArgument;
-  }
-  ledBrightness = brightness;
-  return SimResult::kOk;
+  return SetWithin(ledBrightness, brightness, 0, 100);
 }
 
 SimResult LumenoModel::SetStatusLed(std::int32_t on, std::int32_t value) {

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "LibraryValues.hpp"
+#include "Setting.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -143,19 +144,11 @@ SimResult VantorModel::SetResolution(std::int32_t resolution) {
 }
 
 SimResult VantorModel::SetOutputRate(std::int32_t rate) {
-  if (rate < 1 || rate > 1000) {
-    return SimResult::kInvalidArgument;
-  }
-  outputRate = rate;
-  return SimResult::kOk;
+  return SetWithin(outputRate, rate, 1, 1000);
 }
 
 SimResult VantorModel::SetRangingFrequency(std::int32_t frequency) {
-  if (frequency < 1 || frequency > 60) {
-    return SimResult::kInvalidArgument;
-  }
-  rangingFrequency = frequency;
-  return SimResult::kOk;
+  return SetWithin(rangingFrequency, frequency, 1, 60);
 }
 
 }  // namespace kelvara::sim::detail
