@@ -4,13 +4,11 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(_kelvara_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/KelvaraLib)
-set(_kelvara_targets KelvaraLib KelvaraWpilib KelvaraDriverHeaders
-  KelvaraRecordingDriver)
+set(_kelvara_targets KelvaraLib KelvaraDriverHeaders KelvaraRecordingDriver)
 if(TARGET KelvaraSimDriver)
   list(APPEND _kelvara_targets KelvaraSimDriver)
 endif()
 if(KELVARA_USING_WPILIB_STANDIN)
-  list(APPEND _kelvara_targets KelvaraWpilibStandIn)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/compat/wpilib/include/wpi
     DESTINATION ${KELVARA_STANDIN_INCLUDEDIR})
 endif()
@@ -40,13 +38,15 @@ install(EXPORT KelvaraLibTargets
 configure_package_config_file(
   ${PROJECT_SOURCE_DIR}/cmake/KelvaraLibConfig.cmake.in
   ${PROJECT_BINARY_DIR}/KelvaraLibConfig.cmake
-  INSTALL_DESTINATION ${_kelvara_cmake_dir})
+  INSTALL_DESTINATION ${_kelvara_cmake_dir}
+  PATH_VARS KELVARA_STANDIN_INCLUDEDIR)
 write_basic_package_version_file(
   ${PROJECT_BINARY_DIR}/KelvaraLibConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES
   ${PROJECT_BINARY_DIR}/KelvaraLibConfig.cmake
   ${PROJECT_BINARY_DIR}/KelvaraLibConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/KelvaraFindWpilib.cmake
   DESTINATION ${_kelvara_cmake_dir})
 
 if(KELVARA_USING_WPILIB_STANDIN)

@@ -1,21 +1,27 @@
 # Chooses the WPILib that the library builds against and provides it as the
 # target KelvaraWpilib: an installed WPILib 2027 when one is found (or
-# required), the project's stand-in otherwise.
+# required), the project's stand-in otherwise. Only the inline code of the
+# public headers uses it; the compiled libraries name no WPILib type.
+include(${CMAKE_CURRENT_LIST_DIR}/KelvaraFindWpilib.cmake)
+
 add_library(KelvaraWpilib INTERFACE)
-set_target_properties(KelvaraWpilib PROPERTIES EXPORT_NAME Wpilib)
 
 set(_kelvara_wpilib_found FALSE)
 if(NOT KELVARA_WPILIB STREQUAL "STANDIN")
-  find_package(wpilib 2027 CONFIG QUIET)
-  if(wpilib_FOUND)
-    set(_kelvara_wpilib_found TRUE)
-  elseif(KELVARA_WPILIB STREQUAL "SYSTEM")
-    message(FATAL_ERROR "KELVARA_WPILIB=SYSTEM but no WPILib 2027 was found")
+  kelvara_find_wpilib(_kelvara_wpilib_found)
+  if(NOT _kelvara_wpilib_found AND KELVARA_WPILIB STREQUAL "SYSTEM")
+    message(FATAL_ERROR "KELVARA_WPILIB=SYSTEM but no WPILib 2027 was found "
+      "(looked for share/wpilib/wpilib-config.cmake with the targets wpilibc, "
+      "wpimath and wpiutil; CMAKE_PREFIX_PATH names where to look)")
   endif()
 endif()
 
 if(_kelvara_wpilib_found)
-  message(STATUS "KelvaraLib: building against the installed WPILib ${wpilib_VERSION}")
+  if(wpilib_VERSION)
+    message(STATUS "KelvaraLib: building against the installed WPILib ${wpilib_VERSION} (${wpilib_DIR})")
+  else()
+    message(STATUS "KelvaraLib: building against the installed WPILib at ${wpilib_DIR}")
+  endif()
   target_link_libraries(KelvaraWpilib INTERFACE wpilibc wpimath wpiutil)
   set(KELVARA_USING_WPILIB_STANDIN FALSE)
 else()

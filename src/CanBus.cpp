@@ -5,17 +5,17 @@
 
 namespace kelvara {
 
-Status CanBus::RequestMode(wpi::CANPort port, CanBusMode mode,
-                           wpi::units::second_t timeout) {
+Status CanBus::RequestModeOnPort(std::int32_t port, CanBusMode mode,
+                                 double timeoutSeconds) {
   const std::int32_t driverMode = mode == CanBusMode::kMode1 ? 1 : 0;
   const std::int32_t milliseconds =
-      detail::TruncateToInt32(timeout.value() * 1000.0);
-  return detail::ToStatus(KELVARA_CanBus_RequestMode(detail::PortNumber(port),
-                                                     driverMode, milliseconds));
+      detail::TruncateToInt32(timeoutSeconds * 1000.0);
+  return detail::ToStatus(
+      KELVARA_CanBus_RequestMode(port, driverMode, milliseconds));
 }
 
-std::optional<CanBusMode> CanBus::GetMode(wpi::CANPort port) {
-  switch (KELVARA_CanBus_GetMode(detail::PortNumber(port))) {
+std::optional<CanBusMode> CanBus::GetModeOfPort(std::int32_t port) {
+  switch (KELVARA_CanBus_GetMode(port)) {
     case 0:
       return CanBusMode::kMode0;
     case 1:

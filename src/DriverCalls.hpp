@@ -13,8 +13,6 @@
 #include <type_traits>
 #include <utility>
 
-#include <wpi/hardware/bus/CANPort.hpp>
-
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 
@@ -39,11 +37,6 @@ auto ToExpected(std::int32_t code, Build&& build)
     return std::unexpected{ToStatus(code)};
   }
   return std::forward<Build>(build)();
-}
-
-/// The port number that the driver receives for a CAN port.
-constexpr std::int32_t PortNumber(wpi::CANPort port) noexcept {
-  return static_cast<std::int32_t>(port);
 }
 
 /// The port number that the driver receives for a USB port.

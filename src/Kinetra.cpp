@@ -1,6 +1,10 @@
 #include "kelvara/Kinetra.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 
 #include "DriverCalls.hpp"
@@ -14,32 +18,40 @@ namespace {
 // through a pointer to 32-bit unsigned words.
 static_assert(std::is_same_v<unsigned int, std::uint32_t>);
 
-/**
- * Fetches one sample and converts it with convert. Empty when the driver call
- * fails or when none of the mask's bits is set in the sample's validity bits;
- * in both cases no field of the record is read, so an invalid or half-written
- * record never reaches the caller.
- *
- * Only the validity bits are cleared before the call (the queries below clear
- * their small buffers whole): a driver that reports success without writing
- * the record then yields an empty result instead of whatever the stack held,
- * and a getter pays for one store, not for clearing 272 bytes.
- */
-template <typename T, typename Convert>
-std::optional<T> GetIfValid(std::int32_t handle, std::uint32_t mask,
-                            Convert convert) {
-  KinetraData record;  // NOLINT(cppcoreguidelines-pro-type-member-init)
-  record.validMask = 0;
-  if (KELVARA_Kinetra_GetData(handle, &record) != 0 ||
-      (record.validMask & mask) == 0) {
-    return std::nullopt;
+// The sample's group bits are the device's validity bits; only the time
+// fields have a bit of their own, above them.
+static_assert(detail::kKinetraYaw == driver::kKinetraValidYaw);
+static_assert(detail::kKinetraPitchRoll == driver::kKinetraValidPitchRoll);
+static_assert(detail::kKinetraAngle == driver::kKinetraValidAngle);
+static_assert(detail::kKinetraQuaternion6d ==
+              driver::kKinetraValidQuaternion6d);
+static_assert(detail::kKinetraQuaternion9d ==
+              driver::kKinetraValidQuaternion9d);
+static_assert(detail::kKinetraAngularVelocity ==
+              driver::kKinetraValidAngularVelocity);
+static_assert(detail::kKinetraLinearAcceleration ==
+              driver::kKinetraValidLinearAcceleration);
+static_assert(detail::kKinetraMagneticField ==
+              driver::kKinetraValidMagneticField);
+static_assert(detail::kKinetraAlgorithmState ==
+              driver::kKinetraValidAlgorithmState);
+static_assert(detail::kKinetraTemperature == driver::kKinetraValidTemperature);
+static_assert((detail::kKinetraTime & driver::kKinetraValidAnyGroup) == 0);
+
+/// Copies a group of the record into values when its bit is in present.
+template <typename T>
+void CopyIf(std::uint32_t present, std::uint32_t group, const T& from, T& to) {
+  if ((present & group) != 0) {
+    to = from;
   }
-  return convert(record);
 }
 
-/// A quaternion from four doubles in the order w, x, y, z, not normalised.
-wpi::math::Quaternion ToQuaternion(const double (&wxyz)[4]) {
-  return wpi::math::Quaternion{wxyz[0], wxyz[1], wxyz[2], wxyz[3]};
+template <typename T, std::size_t N>
+void CopyIf(std::uint32_t present, std::uint32_t group, const T (&from)[N],
+            std::array<T, N>& to) {
+  if ((present & group) != 0) {
+    std::copy(std::begin(from), std::end(from), to.begin());
+  }
 }
 
 }  // namespace
@@ -49,9 +61,10 @@ using detail::PortNumber;
 using detail::ToExpected;
 using detail::ToStatus;
 
-Kinetra::Kinetra(int canId, wpi::CANPort port, int extra)
-    : m_handle{OpenDevice(KELVARA_Kinetra_CreateCan, PortNumber(port), canId,
-                          extra)} {}
+std::int32_t Kinetra::OpenCan(std::int32_t port, std::int32_t canId,
+                              std::int32_t extra) {
+  return OpenDevice(KELVARA_Kinetra_CreateCan, port, canId, extra);
+}
 
 Kinetra Kinetra::Usb(int extra) {
   return Kinetra{Adopt{}, OpenDevice(KELVARA_Kinetra_CreateUsb,
@@ -74,124 +87,52 @@ bool Kinetra::IsConnected() const {
   return KELVARA_Kinetra_IsConnected(m_handle.Get()) != 0;
 }
 
-std::optional<wpi::units::degree_t> Kinetra::GetYaw() const {
-  return GetIfValid<wpi::units::degree_t>(
-      m_handle.Get(), driver::kKinetraValidYaw,
-      [](const KinetraData& d) { return wpi::units::degree_t{d.yaw}; });
-}
-
-std::optional<wpi::units::degree_t> Kinetra::GetPitch() const {
-  return GetIfValid<wpi::units::degree_t>(
-      m_handle.Get(), driver::kKinetraValidPitchRoll,
-      [](const KinetraData& d) { return wpi::units::degree_t{d.pitch}; });
-}
-
-std::optional<wpi::units::degree_t> Kinetra::GetRoll() const {
-  return GetIfValid<wpi::units::degree_t>(
-      m_handle.Get(), driver::kKinetraValidPitchRoll,
-      [](const KinetraData& d) { return wpi::units::degree_t{d.roll}; });
-}
-
-std::optional<wpi::units::degree_t> Kinetra::GetAngle() const {
-  return GetIfValid<wpi::units::degree_t>(
-      m_handle.Get(), driver::kKinetraValidAngle,
-      [](const KinetraData& d) { return wpi::units::degree_t{d.angle}; });
-}
-
-std::optional<wpi::math::Rotation2d> Kinetra::GetRotation2d() const {
-  return GetIfValid<wpi::math::Rotation2d>(
-      m_handle.Get(), driver::kKinetraValidYaw, [](const KinetraData& d) {
-        return wpi::math::Rotation2d{wpi::units::degree_t{d.yaw}};
-      });
-}
-
-std::optional<wpi::math::Rotation3d> Kinetra::GetRotation3d() const {
-  return GetIfValid<wpi::math::Rotation3d>(
-      m_handle.Get(), driver::kKinetraValidQuaternion6d,
-      [](const KinetraData& d) {
-        return wpi::math::Rotation3d{ToQuaternion(d.quaternion6d)};
-      });
-}
-
-std::optional<wpi::math::Quaternion> Kinetra::GetQuaternion6d() const {
-  return GetIfValid<wpi::math::Quaternion>(
-      m_handle.Get(), driver::kKinetraValidQuaternion6d,
-      [](const KinetraData& d) { return ToQuaternion(d.quaternion6d); });
-}
-
-std::optional<wpi::math::Quaternion> Kinetra::GetQuaternion9d() const {
-  return GetIfValid<wpi::math::Quaternion>(
-      m_handle.Get(), driver::kKinetraValidQuaternion9d,
-      [](const KinetraData& d) { return ToQuaternion(d.quaternion9d); });
-}
-
-std::optional<AngularVelocity3d> Kinetra::GetAngularVelocity() const {
-  return GetIfValid<AngularVelocity3d>(
-      m_handle.Get(), driver::kKinetraValidAngularVelocity,
-      [](const KinetraData& d) {
-        using wpi::units::radians_per_second_t;
-        return AngularVelocity3d{radians_per_second_t{d.angularVelocity[0]},
-                                 radians_per_second_t{d.angularVelocity[1]},
-                                 radians_per_second_t{d.angularVelocity[2]}};
-      });
-}
-
-std::optional<Acceleration3d> Kinetra::GetLinearAcceleration() const {
-  return GetIfValid<Acceleration3d>(
-      m_handle.Get(), driver::kKinetraValidLinearAcceleration,
-      [](const KinetraData& d) {
-        using wpi::units::meters_per_second_squared_t;
-        return Acceleration3d{
-            meters_per_second_squared_t{d.linearAcceleration[0]},
-            meters_per_second_squared_t{d.linearAcceleration[1]},
-            meters_per_second_squared_t{d.linearAcceleration[2]}};
-      });
-}
-
-std::optional<MagneticField> Kinetra::GetMagneticField() const {
-  return GetIfValid<MagneticField>(
-      m_handle.Get(), driver::kKinetraValidMagneticField,
-      [](const KinetraData& d) {
-        using wpi::units::microtesla_t;
-        return MagneticField{
-            microtesla_t{d.magneticField[0]}, microtesla_t{d.magneticField[1]},
-            microtesla_t{d.magneticField[2]}, microtesla_t{d.magneticField[3]}};
-      });
-}
-
-std::optional<AlgorithmState> Kinetra::GetAlgorithmState() const {
-  return GetIfValid<AlgorithmState>(
-      m_handle.Get(), driver::kKinetraValidAlgorithmState,
-      [](const KinetraData& d) {
-        return AlgorithmState{
-            d.algorithmVector[0],  d.algorithmVector[1],  d.algorithmVector[2],
-            d.algorithmFlag0 != 0, d.algorithmFlag1 != 0, d.algorithmValue0,
-            d.algorithmValue1,     d.algorithmValue2,     d.algorithmValue3};
-      });
-}
-
-std::optional<wpi::units::celsius_t> Kinetra::GetTemperature() const {
-  return GetIfValid<wpi::units::celsius_t>(
-      m_handle.Get(), driver::kKinetraValidTemperature,
-      [](const KinetraData& d) {
-        return wpi::units::celsius_t{d.temperature};
-      });
-}
-
-std::optional<wpi::units::second_t> Kinetra::GetTimestamp() const {
-  return GetIfValid<wpi::units::second_t>(
-      m_handle.Get(), driver::kKinetraValidAnyGroup, [](const KinetraData& d) {
-        const wpi::units::second_t seconds =
-            wpi::units::nanosecond_t{static_cast<double>(d.timestampNs)};
-        return seconds;
-      });
-}
-
-bool Kinetra::IsTimeSynced() const {
-  return GetIfValid<bool>(
-             m_handle.Get(), driver::kKinetraValidAnyGroup,
-             [](const KinetraData& d) { return d.timeSynced != 0; })
-      .value_or(false);
+Status Kinetra::ReadSample(std::uint32_t groups,
+                           detail::KinetraValues& values) const {
+  // Only the validity bits are cleared before the call: a driver that
+  // reports success without writing the record then yields no values
+  // instead of whatever the stack held, and a read pays for one store, not
+  // for clearing 272 bytes. No field is read unless its group is present.
+  KinetraData record;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  record.validMask = 0;
+  values.present = 0;
+  const std::int32_t code = KELVARA_Kinetra_GetData(m_handle.Get(), &record);
+  if (code != 0) {
+    return ToStatus(code);
+  }
+  const std::uint32_t valid = record.validMask & driver::kKinetraValidAnyGroup;
+  const std::uint32_t present =
+      (valid & groups) | (valid != 0 ? groups & detail::kKinetraTime : 0);
+  values.present = present;
+  if ((present & detail::kKinetraTime) != 0) {
+    values.timestampNs = record.timestampNs;
+    values.timeSynced = record.timeSynced != 0;
+  }
+  CopyIf(present, detail::kKinetraYaw, record.yaw, values.yaw);
+  CopyIf(present, detail::kKinetraPitchRoll, record.pitch, values.pitch);
+  CopyIf(present, detail::kKinetraPitchRoll, record.roll, values.roll);
+  CopyIf(present, detail::kKinetraAngle, record.angle, values.angle);
+  CopyIf(present, detail::kKinetraQuaternion6d, record.quaternion6d,
+         values.quaternion6d);
+  CopyIf(present, detail::kKinetraQuaternion9d, record.quaternion9d,
+         values.quaternion9d);
+  CopyIf(present, detail::kKinetraAngularVelocity, record.angularVelocity,
+         values.angularVelocity);
+  CopyIf(present, detail::kKinetraLinearAcceleration, record.linearAcceleration,
+         values.linearAcceleration);
+  CopyIf(present, detail::kKinetraMagneticField, record.magneticField,
+         values.magneticField);
+  if ((present & detail::kKinetraAlgorithmState) != 0) {
+    values.algorithmState =
+        AlgorithmState{record.algorithmVector[0],  record.algorithmVector[1],
+                       record.algorithmVector[2],  record.algorithmFlag0 != 0,
+                       record.algorithmFlag1 != 0, record.algorithmValue0,
+                       record.algorithmValue1,     record.algorithmValue2,
+                       record.algorithmValue3};
+  }
+  CopyIf(present, detail::kKinetraTemperature, record.temperature,
+         values.temperature);
+  return Status::kOk;
 }
 
 Status Kinetra::ResetYaw() {

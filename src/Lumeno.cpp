@@ -14,8 +14,9 @@ using detail::OpenDevice;
 using detail::PortNumber;
 using detail::ToStatus;
 
-Lumeno::Lumeno(int canId, wpi::CANPort port)
-    : m_handle{OpenDevice(KELVARA_Lumeno_CreateCan, PortNumber(port), canId)} {}
+std::int32_t Lumeno::OpenCan(std::int32_t port, std::int32_t canId) {
+  return OpenDevice(KELVARA_Lumeno_CreateCan, port, canId);
+}
 
 Lumeno Lumeno::Usb() {
   return Lumeno{Adopt{},
@@ -60,9 +61,9 @@ std::optional<LumenoReading> Lumeno::GetColor() const {
   return LumenoReading{data.X, data.Y, data.Z, data.tag};
 }
 
-Status Lumeno::SetSampleTime(wpi::units::millisecond_t sampleTime) {
+Status Lumeno::SetSampleTimeMilliseconds(double milliseconds) {
   return ToStatus(KELVARA_Lumeno_SetSampleTime(
-      m_handle.Get(), detail::RoundToInt32(sampleTime.value())));
+      m_handle.Get(), detail::RoundToInt32(milliseconds)));
 }
 
 Status Lumeno::SetLedBrightness(std::int32_t brightness) {
@@ -79,10 +80,10 @@ Status Lumeno::SetMeasureMode(LumenoMeasureMode mode) {
                                                 std::to_underlying(mode), 0.0));
 }
 
-Status Lumeno::SetFixedDistance(wpi::units::millimeter_t distance) {
+Status Lumeno::SetFixedDistanceMillimeters(double millimeters) {
   return ToStatus(KELVARA_Lumeno_SetMeasureMode(
       m_handle.Get(), std::to_underlying(LumenoMeasureMode::kFixedDistance),
-      distance.value()));
+      millimeters));
 }
 
 std::expected<std::uint32_t, Status> Lumeno::GetConfigValue(

@@ -45,11 +45,10 @@ double ChromaticityDistance(Chromaticity a, Chromaticity b) noexcept {
 
 }  // namespace detail
 
-wpi::util::Color LumenoReading::ToColor() const noexcept {
+std::array<double, 3> LumenoReading::ToDisplayComponents() const noexcept {
   const auto [red, green, blue] = detail::XyzToLinearSrgb(*this);
-  return wpi::util::Color(detail::SrgbTransfer(red),
-                          detail::SrgbTransfer(green),
-                          detail::SrgbTransfer(blue));
+  return {detail::SrgbTransfer(red), detail::SrgbTransfer(green),
+          detail::SrgbTransfer(blue)};
 }
 
 std::optional<Chromaticity> LumenoReading::GetChromaticity() const noexcept {

@@ -42,8 +42,9 @@ VantorConfig ToConfig(const VantorConfigData& data) {
 using detail::OpenDevice;
 using detail::PortNumber;
 
-Vantor::Vantor(int canId, wpi::CANPort port)
-    : m_handle{OpenDevice(KELVARA_Vantor_CreateCan, PortNumber(port), canId)} {}
+std::int32_t Vantor::OpenCan(std::int32_t port, std::int32_t canId) {
+  return OpenDevice(KELVARA_Vantor_CreateCan, port, canId);
+}
 
 Vantor Vantor::Usb() {
   return Vantor{Adopt{},
@@ -78,14 +79,6 @@ std::optional<VantorScan> Vantor::GetScan() const {
   std::copy(std::begin(data.distances), std::end(data.distances),
             distances.begin());
   return VantorScan{data.tag, data.zoneCount, distances};
-}
-
-std::optional<wpi::units::millimeter_t> Vantor::GetClosestDistance() const {
-  const auto scan = GetScan();
-  if (!scan) {
-    return std::nullopt;
-  }
-  return scan->GetClosest();
 }
 
 Status Vantor::SetOutputRate(std::int32_t rate) {

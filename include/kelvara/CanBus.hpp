@@ -7,6 +7,7 @@
 #include <wpi/units/time.hpp>
 
 #include "kelvara/Status.hpp"
+#include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara {
 
@@ -35,14 +36,27 @@ class CanBus {
    * @return the driver's result code; Status::kOk on success
    */
   static Status RequestMode(wpi::CANPort port, CanBusMode mode,
-                            wpi::units::second_t timeout);
+                            wpi::units::second_t timeout) {
+    return RequestModeOnPort(detail::CanPortNumber(port), mode,
+                             timeout.value());
+  }
 
   /**
    * Reads a CAN port's bus mode.
    *
    * @return the mode, or empty when the driver answers with neither 0 nor 1
    */
-  static std::optional<CanBusMode> GetMode(wpi::CANPort port);
+  static std::optional<CanBusMode> GetMode(wpi::CANPort port) {
+    return GetModeOfPort(detail::CanPortNumber(port));
+  }
+
+ private:
+  /// RequestMode with the port's number and the timeout in seconds.
+  static Status RequestModeOnPort(std::int32_t port, CanBusMode mode,
+                                  double timeoutSeconds);
+
+  /// GetMode with the port's number.
+  static std::optional<CanBusMode> GetModeOfPort(std::int32_t port);
 };
 
 }  // namespace kelvara

@@ -20,6 +20,7 @@
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara {
 
@@ -124,6 +125,135 @@ struct SelfTestResult {
   std::int32_t result7 = 0;
 };
 
+namespace detail {
+
+// One IMU sample crosses from the compiled library to the inline getters as
+// KinetraValues: plain numbers, holding only the groups that were asked for
+// and that the device marked valid. The getters then turn those numbers into
+// WPILib types, each through its KinetraField below.
+
+/// Bits of KinetraValues::present, one per group of values. The ten device
+/// groups have the bits of the device's own validity bits; kKinetraTime is
+/// the library's: the time fields, which count as valid when any device
+/// group is.
+inline constexpr std::uint32_t kKinetraYaw = 0x001;
+inline constexpr std::uint32_t kKinetraPitchRoll = 0x002;
+inline constexpr std::uint32_t kKinetraAngle = 0x004;
+inline constexpr std::uint32_t kKinetraQuaternion6d = 0x008;
+inline constexpr std::uint32_t kKinetraQuaternion9d = 0x010;
+inline constexpr std::uint32_t kKinetraAngularVelocity = 0x020;
+inline constexpr std::uint32_t kKinetraLinearAcceleration = 0x040;
+inline constexpr std::uint32_t kKinetraMagneticField = 0x080;
+inline constexpr std::uint32_t kKinetraAlgorithmState = 0x100;
+inline constexpr std::uint32_t kKinetraTemperature = 0x200;
+inline constexpr std::uint32_t kKinetraTime = 0x400;
+
+/// The values of one sample. Only the groups whose bits are set in present
+/// hold a value; the others are left as they were and must not be read.
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init)
+struct KinetraValues {
+  std::uint32_t present = 0;
+  std::int64_t timestampNs;
+  bool timeSynced;
+  double yaw;
+  double pitch;
+  double roll;
+  double angle;
+  std::array<double, 4> quaternion6d;
+  std::array<double, 4> quaternion9d;
+  std::array<double, 3> angularVelocity;
+  std::array<double, 3> linearAcceleration;
+  std::array<double, 4> magneticField;
+  AlgorithmState algorithmState;
+  double temperature;
+};
+
+/// One value of a sample: the group that holds it and its conversion.
+template <typename T>
+struct KinetraField {
+  std::uint32_t group;
+  T (*convert)(const KinetraValues&);
+
+  /// The value, or empty when its group holds none.
+  std::optional<T> From(const KinetraValues& values) const {
+    if ((values.present & group) == 0) {
+      return std::nullopt;
+    }
+    return convert(values);
+  }
+};
+
+/// A quaternion from four values in the order w, x, y, z, not normalised.
+inline wpi::math::Quaternion ToQuaternion(const std::array<double, 4>& wxyz) {
+  return wpi::math::Quaternion{wxyz[0], wxyz[1], wxyz[2], wxyz[3]};
+}
+
+inline constexpr KinetraField<wpi::units::degree_t> kKinetraYawField{
+    kKinetraYaw,
+    [](const KinetraValues& v) { return wpi::units::degree_t{v.yaw}; }};
+inline constexpr KinetraField<wpi::units::degree_t> kKinetraPitchField{
+    kKinetraPitchRoll,
+    [](const KinetraValues& v) { return wpi::units::degree_t{v.pitch}; }};
+inline constexpr KinetraField<wpi::units::degree_t> kKinetraRollField{
+    kKinetraPitchRoll,
+    [](const KinetraValues& v) { return wpi::units::degree_t{v.roll}; }};
+inline constexpr KinetraField<wpi::units::degree_t> kKinetraAngleField{
+    kKinetraAngle,
+    [](const KinetraValues& v) { return wpi::units::degree_t{v.angle}; }};
+inline constexpr KinetraField<wpi::math::Rotation2d> kKinetraRotation2dField{
+    kKinetraYaw, [](const KinetraValues& v) {
+      return wpi::math::Rotation2d{wpi::units::degree_t{v.yaw}};
+    }};
+inline constexpr KinetraField<wpi::math::Rotation3d> kKinetraRotation3dField{
+    kKinetraQuaternion6d, [](const KinetraValues& v) {
+      return wpi::math::Rotation3d{ToQuaternion(v.quaternion6d)};
+    }};
+inline constexpr KinetraField<wpi::math::Quaternion> kKinetraQuaternion6dField{
+    kKinetraQuaternion6d,
+    [](const KinetraValues& v) { return ToQuaternion(v.quaternion6d); }};
+inline constexpr KinetraField<wpi::math::Quaternion> kKinetraQuaternion9dField{
+    kKinetraQuaternion9d,
+    [](const KinetraValues& v) { return ToQuaternion(v.quaternion9d); }};
+inline constexpr KinetraField<AngularVelocity3d> kKinetraAngularVelocityField{
+    kKinetraAngularVelocity, [](const KinetraValues& v) {
+      using wpi::units::radians_per_second_t;
+      return AngularVelocity3d{radians_per_second_t{v.angularVelocity[0]},
+                               radians_per_second_t{v.angularVelocity[1]},
+                               radians_per_second_t{v.angularVelocity[2]}};
+    }};
+inline constexpr KinetraField<Acceleration3d> kKinetraLinearAccelerationField{
+    kKinetraLinearAcceleration, [](const KinetraValues& v) {
+      using wpi::units::meters_per_second_squared_t;
+      return Acceleration3d{
+          meters_per_second_squared_t{v.linearAcceleration[0]},
+          meters_per_second_squared_t{v.linearAcceleration[1]},
+          meters_per_second_squared_t{v.linearAcceleration[2]}};
+    }};
+inline constexpr KinetraField<MagneticField> kKinetraMagneticFieldField{
+    kKinetraMagneticField, [](const KinetraValues& v) {
+      using wpi::units::microtesla_t;
+      return MagneticField{
+          microtesla_t{v.magneticField[0]}, microtesla_t{v.magneticField[1]},
+          microtesla_t{v.magneticField[2]}, microtesla_t{v.magneticField[3]}};
+    }};
+inline constexpr KinetraField<AlgorithmState> kKinetraAlgorithmStateField{
+    kKinetraAlgorithmState,
+    [](const KinetraValues& v) { return v.algorithmState; }};
+inline constexpr KinetraField<wpi::units::celsius_t> kKinetraTemperatureField{
+    kKinetraTemperature, [](const KinetraValues& v) {
+      return wpi::units::celsius_t{v.temperature};
+    }};
+inline constexpr KinetraField<wpi::units::second_t> kKinetraTimestampField{
+    kKinetraTime, [](const KinetraValues& v) {
+      const wpi::units::second_t seconds =
+          wpi::units::nanosecond_t{static_cast<double>(v.timestampNs)};
+      return seconds;
+    }};
+inline constexpr KinetraField<bool> kKinetraTimeSyncedField{
+    kKinetraTime, [](const KinetraValues& v) { return v.timeSynced; }};
+
+}  // namespace detail
+
 /**
  * The Kinetra inertial measurement unit.
  *
@@ -142,7 +272,8 @@ class Kinetra {
    * @param port the CAN port it is attached to
    * @param extra passed to the driver unchanged
    */
-  Kinetra(int canId, wpi::CANPort port, int extra);
+  Kinetra(int canId, wpi::CANPort port, int extra)
+      : m_handle{OpenCan(detail::CanPortNumber(port), canId, extra)} {}
 
   /**
    * Opens the IMU on USB without naming a port.
@@ -189,60 +320,90 @@ class Kinetra {
   // empty when the driver call fails or the sample marks the value invalid.
 
   /// Returns the yaw in degrees, or empty when no valid yaw is available.
-  std::optional<wpi::units::degree_t> GetYaw() const;
+  std::optional<wpi::units::degree_t> GetYaw() const {
+    return Read(detail::kKinetraYawField);
+  }
 
   /// Returns the pitch in degrees, or empty when no valid pitch is available.
-  std::optional<wpi::units::degree_t> GetPitch() const;
+  std::optional<wpi::units::degree_t> GetPitch() const {
+    return Read(detail::kKinetraPitchField);
+  }
 
   /// Returns the roll in degrees, or empty when no valid roll is available.
-  std::optional<wpi::units::degree_t> GetRoll() const;
+  std::optional<wpi::units::degree_t> GetRoll() const {
+    return Read(detail::kKinetraRollField);
+  }
 
   /// Returns the device's angle value in degrees, or empty when no valid angle
   /// is available.
-  std::optional<wpi::units::degree_t> GetAngle() const;
+  std::optional<wpi::units::degree_t> GetAngle() const {
+    return Read(detail::kKinetraAngleField);
+  }
 
   /// Returns the yaw as a planar rotation, or empty when no valid yaw is
   /// available.
-  std::optional<wpi::math::Rotation2d> GetRotation2d() const;
+  std::optional<wpi::math::Rotation2d> GetRotation2d() const {
+    return Read(detail::kKinetraRotation2dField);
+  }
 
   /// Returns the orientation from the six-axis quaternion (normalised by the
   /// rotation), or empty when no valid six-axis quaternion is available.
-  std::optional<wpi::math::Rotation3d> GetRotation3d() const;
+  std::optional<wpi::math::Rotation3d> GetRotation3d() const {
+    return Read(detail::kKinetraRotation3dField);
+  }
 
   /// Returns the orientation computed from six sensor axes, as delivered (not
   /// normalised), or empty when it is not valid.
-  std::optional<wpi::math::Quaternion> GetQuaternion6d() const;
+  std::optional<wpi::math::Quaternion> GetQuaternion6d() const {
+    return Read(detail::kKinetraQuaternion6dField);
+  }
 
   /// Returns the orientation computed from nine sensor axes, as delivered (not
   /// normalised), or empty when it is not valid.
-  std::optional<wpi::math::Quaternion> GetQuaternion9d() const;
+  std::optional<wpi::math::Quaternion> GetQuaternion9d() const {
+    return Read(detail::kKinetraQuaternion9dField);
+  }
 
   /// Returns the angular velocity in radians per second, or empty when it is
   /// not valid.
-  std::optional<AngularVelocity3d> GetAngularVelocity() const;
+  std::optional<AngularVelocity3d> GetAngularVelocity() const {
+    return Read(detail::kKinetraAngularVelocityField);
+  }
 
   /// Returns the linear acceleration in metres per second squared, or empty
   /// when it is not valid.
-  std::optional<Acceleration3d> GetLinearAcceleration() const;
+  std::optional<Acceleration3d> GetLinearAcceleration() const {
+    return Read(detail::kKinetraLinearAccelerationField);
+  }
 
   /// Returns the magnetic field in microtesla, or empty when it is not valid.
-  std::optional<MagneticField> GetMagneticField() const;
+  std::optional<MagneticField> GetMagneticField() const {
+    return Read(detail::kKinetraMagneticFieldField);
+  }
 
   /// Returns the orientation algorithm's state, or empty when it is not
   /// valid.
-  std::optional<AlgorithmState> GetAlgorithmState() const;
+  std::optional<AlgorithmState> GetAlgorithmState() const {
+    return Read(detail::kKinetraAlgorithmStateField);
+  }
 
   /// Returns the device's temperature in degrees Celsius, or empty when it is
   /// not valid.
-  std::optional<wpi::units::celsius_t> GetTemperature() const;
+  std::optional<wpi::units::celsius_t> GetTemperature() const {
+    return Read(detail::kKinetraTemperatureField);
+  }
 
   /// Returns the time of the sample in seconds, or empty when the sample holds
   /// no valid value at all.
-  std::optional<wpi::units::second_t> GetTimestamp() const;
+  std::optional<wpi::units::second_t> GetTimestamp() const {
+    return Read(detail::kKinetraTimestampField);
+  }
 
   /// Returns true when the sample's time is synchronised; false when it is
   /// not, when the sample holds no valid value or when the driver call fails.
-  bool IsTimeSynced() const;
+  bool IsTimeSynced() const {
+    return Read(detail::kKinetraTimeSyncedField).value_or(false);
+  }
 
   /**
    * Makes the device's current heading its zero yaw.
@@ -301,6 +462,29 @@ class Kinetra {
  private:
   struct Adopt {};
   Kinetra(Adopt, int handle);
+
+  /// Opens the device on CAN; returns the driver's handle.
+  static std::int32_t OpenCan(std::int32_t port, std::int32_t canId,
+                              std::int32_t extra);
+
+  /**
+   * Fetches one sample and copies into values the groups that are both
+   * asked for and valid, setting values.present to exactly those. No other
+   * part of the sample is read.
+   *
+   * @param groups the kKinetra... bits of the groups wanted
+   * @return the driver's result code; values.present is 0 when it failed
+   */
+  Status ReadSample(std::uint32_t groups, detail::KinetraValues& values) const;
+
+  /// One value of a fresh sample, or empty when the driver call fails or the
+  /// value is not valid.
+  template <typename T>
+  std::optional<T> Read(const detail::KinetraField<T>& field) const {
+    detail::KinetraValues values;
+    ReadSample(field.group, values);
+    return field.From(values);
+  }
 
   DeviceHandle<Kinetra> m_handle;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara {
 
@@ -51,7 +53,10 @@ struct LumenoReading {
    *
    * @return the colour; black for an all-zero sample
    */
-  wpi::util::Color ToColor() const noexcept;
+  wpi::util::Color ToColor() const noexcept {
+    const auto [red, green, blue] = ToDisplayComponents();
+    return wpi::util::Color(red, green, blue);
+  }
 
   /**
    * The sample's CIE xy chromaticity: X and Y divided by X + Y + Z.
@@ -70,6 +75,11 @@ struct LumenoReading {
    *     chromaticity (see GetChromaticity)
    */
   double DistanceTo(Chromaticity target) const noexcept;
+
+ private:
+  /// The sRGB red, green and blue that ToColor passes to the colour type,
+  /// each from 0 to 1.
+  std::array<double, 3> ToDisplayComponents() const noexcept;
 };
 
 /// How the colour sensor measures. The value goes to the driver unchanged.
@@ -133,7 +143,8 @@ class Lumeno {
    * @param canId the device's CAN id
    * @param port the CAN port it is attached to
    */
-  Lumeno(int canId, wpi::CANPort port);
+  Lumeno(int canId, wpi::CANPort port)
+      : m_handle{OpenCan(detail::CanPortNumber(port), canId)} {}
 
   /// Opens the colour sensor on USB without naming a port.
   static Lumeno Usb();
@@ -189,7 +200,9 @@ class Lumeno {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetSampleTime(wpi::units::millisecond_t sampleTime);
+  Status SetSampleTime(wpi::units::millisecond_t sampleTime) {
+    return SetSampleTimeMilliseconds(sampleTime.value());
+  }
 
   /**
    * Sets the brightness of the sensor's LED, a value that the driver
@@ -221,7 +234,9 @@ class Lumeno {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetFixedDistance(wpi::units::millimeter_t distance);
+  Status SetFixedDistance(wpi::units::millimeter_t distance) {
+    return SetFixedDistanceMillimeters(distance.value());
+  }
 
   /**
    * Reads one configuration value from the sensor.
@@ -284,6 +299,15 @@ class Lumeno {
  private:
   struct Adopt {};
   Lumeno(Adopt, int handle);
+
+  /// Opens the device on CAN; returns the driver's handle.
+  static std::int32_t OpenCan(std::int32_t port, std::int32_t canId);
+
+  /// SetSampleTime with the duration in milliseconds.
+  Status SetSampleTimeMilliseconds(double milliseconds);
+
+  /// SetFixedDistance with the distance in millimetres.
+  Status SetFixedDistanceMillimeters(double millimeters);
 
   DeviceHandle<Lumeno> m_handle;
   std::vector<std::pair<std::string, Chromaticity>> m_palette;

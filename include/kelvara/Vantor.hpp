@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara {
 
@@ -40,10 +43,11 @@ class VantorScan {
    * @param distances all 64 entries, also those past the zone count
    */
   VantorScan(std::int32_t tag, std::int32_t zoneCount,
-             const Distances& distances) noexcept;
+             const Distances& distances) noexcept
+      : m_tag{tag}, m_zoneCount{zoneCount}, m_distances{distances} {}
 
   /// Returns the grid side: 4 for a zone count of 16, otherwise 8.
-  std::int32_t GridSize() const noexcept;
+  std::int32_t GridSize() const noexcept { return m_zoneCount == 16 ? 4 : 8; }
 
   /**
    * Returns the distance measured in one zone.
@@ -54,7 +58,14 @@ class VantorScan {
    *     when the zone has no reading
    */
   std::optional<wpi::units::millimeter_t> GetDistance(
-      std::int32_t zone) const noexcept;
+      std::int32_t zone) const noexcept {
+    // The array bound guards against a zone count above 64, which the driver
+    // should never report but which must not lead past the stored entries.
+    if (zone < 0 || zone >= m_zoneCount || zone >= kMaxZones) {
+      return std::nullopt;
+    }
+    return ToReading(m_distances[static_cast<std::size_t>(zone)]);
+  }
 
   /**
    * Returns the distance measured in the zone at a row and a column.
@@ -64,7 +75,15 @@ class VantorScan {
    *     for zone row * GridSize() + column
    */
   std::optional<wpi::units::millimeter_t> GetDistance(
-      std::int32_t row, std::int32_t column) const noexcept;
+      std::int32_t row, std::int32_t column) const noexcept {
+    // Checking both against the side first keeps row * side + column below
+    // 64.
+    const std::int32_t side = GridSize();
+    if (row < 0 || row >= side || column < 0 || column >= side) {
+      return std::nullopt;
+    }
+    return GetDistance(row * side + column);
+  }
 
   /**
    * Returns the smallest distance of the frame.
@@ -73,19 +92,40 @@ class VantorScan {
    *     one; empty when no zone has a reading, the zone count is 0 or
    *     negative included
    */
-  std::optional<wpi::units::millimeter_t> GetClosest() const noexcept;
+  std::optional<wpi::units::millimeter_t> GetClosest() const noexcept {
+    // Only the stored entries are visited, however large the zone count. The
+    // walk compares the raw entries and converts only the winner.
+    const std::int32_t zones = std::clamp(m_zoneCount, 0, kMaxZones);
+    std::int32_t closest = -1;
+    for (std::int32_t zone = 0; zone < zones; ++zone) {
+      const std::int32_t entry = m_distances[static_cast<std::size_t>(zone)];
+      if (entry >= 0 && (closest < 0 || entry < closest)) {
+        closest = entry;
+      }
+    }
+    return ToReading(closest);
+  }
 
   /// Returns the driver's tag for this frame, unchanged.
-  std::int32_t GetTag() const noexcept;
+  std::int32_t GetTag() const noexcept { return m_tag; }
 
   /// Returns the zone count as the driver reported it, unchanged.
-  std::int32_t GetZoneCount() const noexcept;
+  std::int32_t GetZoneCount() const noexcept { return m_zoneCount; }
 
   /// Returns all 64 raw entries in millimetres, also those past the zone
   /// count; negative entries mean no reading.
-  const Distances& GetDistances() const noexcept;
+  const Distances& GetDistances() const noexcept { return m_distances; }
 
  private:
+  /// A distance entry as a reading: empty when negative (no reading).
+  static std::optional<wpi::units::millimeter_t> ToReading(
+      std::int32_t entry) noexcept {
+    if (entry < 0) {
+      return std::nullopt;
+    }
+    return wpi::units::millimeter_t{static_cast<double>(entry)};
+  }
+
   std::int32_t m_tag;
   std::int32_t m_zoneCount;
   Distances m_distances;
@@ -143,7 +183,8 @@ class Vantor {
    * @param canId the device's CAN id
    * @param port the CAN port it is attached to
    */
-  Vantor(int canId, wpi::CANPort port);
+  Vantor(int canId, wpi::CANPort port)
+      : m_handle{OpenCan(detail::CanPortNumber(port), canId)} {}
 
   /// Opens the ranger on USB without naming a port.
   static Vantor Usb();
@@ -192,7 +233,13 @@ class Vantor {
    * @return the distance in millimetres; empty when the driver fails, reports
    *     no frame, or no zone of the frame has a reading
    */
-  std::optional<wpi::units::millimeter_t> GetClosestDistance() const;
+  std::optional<wpi::units::millimeter_t> GetClosestDistance() const {
+    const auto scan = GetScan();
+    if (!scan) {
+      return std::nullopt;
+    }
+    return scan->GetClosest();
+  }
 
   /**
    * Sets the rate at which the ranger produces frames; the driver decides
@@ -234,6 +281,9 @@ class Vantor {
  private:
   struct Adopt {};
   Vantor(Adopt, int handle);
+
+  /// Opens the device on CAN; returns the driver's handle.
+  static std::int32_t OpenCan(std::int32_t port, std::int32_t canId);
 
   DeviceHandle<Vantor> m_handle;
 };

@@ -4,8 +4,6 @@
 #include <numbers>
 #include <string_view>
 
-#include <wpi/units/angle.hpp>
-
 #include "LibraryValues.hpp"
 #include "Setting.hpp"
 
@@ -17,12 +15,14 @@ constexpr double kStandardGravity = 9.80665;
 constexpr double kRestAngularVelocity = 0.01;
 constexpr double kRestAcceleration = 0.05;
 
+// Angles: the conversions of the units library, degree = pi / 180 radian,
+// with the multiplication first.
 double Radians(double degrees) {
-  return wpi::units::radian_t{wpi::units::degree_t{degrees}}.value();
+  return (degrees * std::numbers::pi) / 180.0;
 }
 
-double Degrees(wpi::units::radian_t angle) {
-  return wpi::units::degree_t{angle}.value();
+double Degrees(double radians) {
+  return (radians * 180.0) / std::numbers::pi;
 }
 
 /// The angle brought into -180 to 180 degrees.
@@ -47,18 +47,54 @@ Quat YawTurn(double degrees) {
   return {std::cos(half), 0.0, 0.0, std::sin(half)};
 }
 
-Quat FromRotation(const wpi::math::Rotation3d& rotation) {
-  const auto& q = rotation.GetQuaternion();
-  return {q.W(), q.X(), q.Y(), q.Z()};
+/// q divided by its norm; no rotation when the norm is 0.
+Quat Normalized(const Quat& q) {
+  const double norm = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+  if (norm == 0.0) {
+    return Quat{};
+  }
+  return {q.w / norm, q.x / norm, q.y / norm, q.z / norm};
 }
 
-wpi::math::Rotation3d ToRotation(const Quat& q) {
-  return wpi::math::Rotation3d{wpi::math::Quaternion{q.w, q.x, q.y, q.z}};
+/// The rotation about x (roll), then y (pitch), then z (yaw), all extrinsic
+/// and in radians.
+Quat FromRollPitchYaw(double roll, double pitch, double yaw) {
+  const double cr = std::cos(roll * 0.5);
+  const double sr = std::sin(roll * 0.5);
+  const double cp = std::cos(pitch * 0.5);
+  const double sp = std::sin(pitch * 0.5);
+  const double cy = std::cos(yaw * 0.5);
+  const double sy = std::sin(yaw * 0.5);
+  return {cr * cp * cy + sr * sp * sy, sr * cp * cy - cr * sp * sy,
+          cr * sp * cy + sr * cp * sy, cr * cp * sy - sr * sp * cy};
 }
 
-wpi::math::Rotation3d FromYawPitchRoll(double yaw, double pitch, double roll) {
-  return {wpi::units::degree_t{roll}, wpi::units::degree_t{pitch},
-          wpi::units::degree_t{yaw}};
+// Roll, pitch and yaw in radians of a unit quaternion; the inverse of
+// FromRollPitchYaw, with pitch in -pi/2 to pi/2.
+
+double Roll(const Quat& q) {
+  const double a = 1.0 - 2.0 * (q.x * q.x + q.y * q.y);
+  const double b = 2.0 * (q.w * q.x + q.y * q.z);
+  return a * a + b * b > 1e-20 ? std::atan2(b, a) : 0.0;
+}
+
+double Pitch(const Quat& q) {
+  const double t = 2.0 * (q.w * q.y - q.z * q.x);
+  return std::abs(t) >= 1.0 ? std::copysign(std::numbers::pi / 2.0, t)
+                            : std::asin(t);
+}
+
+double Yaw(const Quat& q) {
+  const double a = 1.0 - 2.0 * (q.y * q.y + q.z * q.z);
+  const double b = 2.0 * (q.w * q.z + q.x * q.y);
+  return a * a + b * b > 1e-20
+             ? std::atan2(b, a)
+             : std::atan2(2.0 * q.w * q.z, q.w * q.w - q.z * q.z);
+}
+
+/// The rotation of the given yaw, pitch and roll in degrees.
+Quat FromYawPitchRoll(double yaw, double pitch, double roll) {
+  return FromRollPitchYaw(Radians(roll), Radians(pitch), Radians(yaw));
 }
 
 /// A world-frame vector as seen in the frame of a sensor whose orientation
@@ -75,9 +111,10 @@ double Length(const Vector3& v) {
 
 /// q with noise added to its yaw, pitch and roll (degrees).
 Quat AddAngleNoise(const Quat& q, double yaw, double pitch, double roll) {
-  const auto r = ToRotation(q);
-  return FromRotation(FromYawPitchRoll(
-      Degrees(r.Z()) + yaw, Degrees(r.Y()) + pitch, Degrees(r.X()) + roll));
+  const Quat unit = Normalized(q);
+  return FromYawPitchRoll(Degrees(Yaw(unit)) + yaw,
+                          Degrees(Pitch(unit)) + pitch,
+                          Degrees(Roll(unit)) + roll);
 }
 
 void Store(const Quat& q, double (&out)[4]) {
@@ -121,19 +158,24 @@ KinetraModel::KinetraModel(const SimAddress& address)
     : sensorUuid{HashAddress(address, 0x4B31u), HashAddress(address, 0x4B32u),
                  HashAddress(address, 0x4B33u)} {}
 
-void KinetraModel::SetOrientation(const wpi::math::Rotation3d& rotation) {
-  const double previousYaw = Degrees(ToRotation(orientation).Z());
-  orientation = FromRotation(rotation);
-  continuousYaw += WrapDegrees(Degrees(rotation.Z()) - previousYaw);
+void KinetraModel::SetOrientation(double roll, double pitch, double yaw) {
+  const double previousYaw = Degrees(Yaw(Normalized(orientation)));
+  orientation = FromRollPitchYaw(roll, pitch, yaw);
+  continuousYaw += WrapDegrees(Degrees(yaw) - previousYaw);
 }
 
 void KinetraModel::SetYawPitchRoll(double yaw, double pitch, double roll) {
-  orientation = FromRotation(FromYawPitchRoll(yaw, pitch, roll));
+  orientation = FromYawPitchRoll(yaw, pitch, roll);
   continuousYaw = yaw;
 }
 
-wpi::math::Rotation3d KinetraModel::GetOrientation() const {
-  return ToRotation(orientation);
+void KinetraModel::SetYaw(double yaw) {
+  const Quat unit = Normalized(orientation);
+  SetYawPitchRoll(yaw, Degrees(Pitch(unit)), Degrees(Roll(unit)));
+}
+
+Quat KinetraModel::GetOrientation() const {
+  return Normalized(orientation);
 }
 
 double KinetraModel::DriftAt(std::int64_t nowNs) const {
@@ -160,7 +202,7 @@ KinetraData KinetraModel::Sample(std::int64_t nowNs, bool synced) {
     nineAxis = AddAngleNoise(nineAxis, yawNoise, pitchNoise, rollNoise);
     sixAxis = AddAngleNoise(sixAxis, yawNoise, pitchNoise, rollNoise);
   }
-  const auto reported = ToRotation(nineAxisYaw ? nineAxis : sixAxis);
+  const Quat reported = Normalized(nineAxisYaw ? nineAxis : sixAxis);
 
   const Vector3 gravity =
       IntoSensorFrame(orientation, Vector3{0.0, 0.0, kStandardGravity});
@@ -170,12 +212,12 @@ KinetraData KinetraModel::Sample(std::int64_t nowNs, bool synced) {
   data.validMask = driver::kKinetraValidAnyGroup & ~invalidGroups;
   data.timestampNs = nowNs;
   data.timeSynced = synced ? 1 : 0;
-  data.yaw = Degrees(reported.Z());
-  data.pitch = Degrees(reported.Y());
-  data.roll = Degrees(reported.X());
+  data.yaw = Degrees(Yaw(reported));
+  data.pitch = Degrees(Pitch(reported));
+  data.roll = Degrees(Roll(reported));
   data.angle = continuousYaw - yawZero + (nineAxisYaw ? 0.0 : drift) + yawNoise;
-  Store(FromRotation(ToRotation(sixAxis)), data.quaternion6d);
-  Store(FromRotation(ToRotation(nineAxis)), data.quaternion9d);
+  Store(Normalized(sixAxis), data.quaternion6d);
+  Store(Normalized(nineAxis), data.quaternion9d);
   Store(Vector3{angularVelocity.x + noise.Draw(angularVelocityNoise),
                 angularVelocity.y + noise.Draw(angularVelocityNoise),
                 angularVelocity.z + noise.Draw(angularVelocityNoise)},

@@ -5,8 +5,6 @@
 #include <array>
 #include <cstdint>
 
-#include <wpi/math/geometry/Rotation3d.hpp>
-
 #include "Noise.hpp"
 #include "driver/DriverRecords.hpp"
 #include "kelvara/sim/SimAddress.hpp"
@@ -32,11 +30,15 @@ struct Quat {
 struct KinetraModel {
   explicit KinetraModel(const SimAddress& address);
 
-  /// Turns to an orientation; the continuous yaw takes the shortest turn.
-  void SetOrientation(const wpi::math::Rotation3d& orientation);
+  /// Turns to an orientation given as extrinsic roll, pitch and yaw in
+  /// radians; the continuous yaw takes the shortest turn.
+  void SetOrientation(double roll, double pitch, double yaw);
   /// Turns to an orientation whose yaw is the new continuous yaw; degrees.
   void SetYawPitchRoll(double yaw, double pitch, double roll);
-  wpi::math::Rotation3d GetOrientation() const;
+  /// SetYawPitchRoll with the present pitch and roll.
+  void SetYaw(double yaw);
+  /// The true orientation as a unit quaternion.
+  Quat GetOrientation() const;
 
   /// The six-axis yaw drift at a time, in degrees.
   double DriftAt(std::int64_t nowNs) const;

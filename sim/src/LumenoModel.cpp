@@ -50,9 +50,9 @@ std::uint32_t WholeMillimeters(double millimeters) {
 
 }  // namespace
 
-Xyz XyzFromColor(const wpi::util::Color& color) {
-  const std::array<double, 3> linear{
-      Linearize(color.red), Linearize(color.green), Linearize(color.blue)};
+Xyz XyzFromRgb(double red, double green, double blue) {
+  const std::array<double, 3> linear{Linearize(red), Linearize(green),
+                                     Linearize(blue)};
   std::array<double, 3> xyz{};
   for (std::size_t row = 0; row < 3; ++row) {
     for (std::size_t column = 0; column < 3; ++column) {

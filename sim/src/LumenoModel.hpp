@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-#include <wpi/util/Color.hpp>
-
 #include "Noise.hpp"
 #include "driver/DriverRecords.hpp"
 #include "kelvara/sim/SimResult.hpp"
@@ -19,10 +17,10 @@ struct Xyz {
   double z = 0.0;
 };
 
-/// The tristimulus values that LumenoReading::ToColor turns into this
-/// display colour: sRGB companding undone, then the inverse of ToColor's
-/// four-decimal matrix.
-Xyz XyzFromColor(const wpi::util::Color& color);
+/// The tristimulus values that LumenoReading::ToColor turns into the display
+/// colour of these sRGB components (0 to 1): sRGB companding undone, then the
+/// inverse of ToColor's four-decimal matrix.
+Xyz XyzFromRgb(double red, double green, double blue);
 
 struct LumenoModel {
   /// One sample; counts it and draws noise.
@@ -34,7 +32,7 @@ struct LumenoModel {
   SimResult SetMeasureMode(std::int32_t mode, double millimeters);
   SimResult GetConfigValue(std::int32_t item, std::uint32_t& value) const;
 
-  Xyz surface = XyzFromColor(wpi::util::Color{0.5, 0.5, 0.5});
+  Xyz surface = XyzFromRgb(0.5, 0.5, 0.5);
   std::int32_t sampleTime = 50;
   std::int32_t ledBrightness = 100;
   bool statusLedOn = false;

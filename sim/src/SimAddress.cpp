@@ -19,10 +19,6 @@ SimAddress::SimAddress(SimTransport transport, int port, int canId,
       m_canId{canId},
       m_path{std::move(path)} {}
 
-SimAddress SimAddress::Can(int canId, wpi::CANPort port) {
-  return SimAddress{SimTransport::kCan, static_cast<int>(port), canId, {}};
-}
-
 SimAddress SimAddress::Usb() {
   return SimAddress{SimTransport::kUsb, kNoUsbPort, 0, {}};
 }

@@ -9,10 +9,9 @@ namespace {
 /// Runs f(port) on a CAN port under the state's lock; returns fallback when
 /// the port does not exist.
 template <typename F, typename R>
-R WithPort(wpi::CANPort port, R fallback, F&& f) {
+R WithPort(std::int32_t number, R fallback, F&& f) {
   auto& state = detail::GetState();
   std::scoped_lock lock{state.mutex};
-  const int number = static_cast<int>(port);
   if (number < 0 || number >= detail::kCanPortCount) {
     return fallback;
   }

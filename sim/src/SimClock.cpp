@@ -10,8 +10,7 @@ namespace kelvara::sim {
 namespace {
 
 /// A time as whole nanoseconds, kept within 64 bits (NaN gives 0).
-std::int64_t WholeNanoseconds(wpi::units::second_t time) {
-  const double ns = wpi::units::nanosecond_t{time}.value();
+std::int64_t WholeNanoseconds(double ns) {
   constexpr double kLimit = 9.2e18;
   if (std::isnan(ns)) {
     return 0;
@@ -21,22 +20,22 @@ std::int64_t WholeNanoseconds(wpi::units::second_t time) {
 
 }  // namespace
 
-wpi::units::second_t SimClock::Now() {
+std::int64_t SimClock::NowNanoseconds() {
   auto& state = detail::GetState();
   std::scoped_lock lock{state.mutex};
-  return wpi::units::nanosecond_t{static_cast<double>(state.clockNs)};
+  return state.clockNs;
 }
 
-void SimClock::Set(wpi::units::second_t time) {
+void SimClock::SetNanoseconds(double nanoseconds) {
   auto& state = detail::GetState();
   std::scoped_lock lock{state.mutex};
-  state.clockNs = WholeNanoseconds(time);
+  state.clockNs = WholeNanoseconds(nanoseconds);
 }
 
-void SimClock::Advance(wpi::units::second_t dt) {
+void SimClock::AdvanceNanoseconds(double nanoseconds) {
   auto& state = detail::GetState();
   std::scoped_lock lock{state.mutex};
-  state.clockNs += WholeNanoseconds(dt);
+  state.clockNs += WholeNanoseconds(nanoseconds);
 }
 
 void SimClock::SetSynchronized(bool synchronized) {

@@ -11,6 +11,13 @@
 
 namespace kelvara::sim::detail {
 
+/// Addresses from the numbers that the driver functions receive.
+struct AddressOf {
+  static SimAddress Can(std::int32_t port, std::int32_t canId) {
+    return SimAddress{SimTransport::kCan, port, canId, {}};
+  }
+};
+
 namespace {
 
 constexpr std::int32_t Code(SimResult result) {
@@ -49,7 +56,7 @@ std::int32_t Open(const SimAddress& address, std::int32_t* status) {
 }
 
 SimAddress CanAddress(std::int32_t port, std::int32_t canId) {
-  return SimAddress::Can(canId, static_cast<wpi::CANPort>(port));
+  return AddressOf::Can(port, canId);
 }
 
 SimAddress UsbAddress(std::int32_t port) {

@@ -23,69 +23,59 @@ decltype(auto) WithImu(const SimAddress& address, F&& f) {
 SimKinetra::SimKinetra(const SimAddress& address)
     : SimDevice{SimDeviceKind::kKinetra, address} {}
 
-void SimKinetra::SetOrientation(const wpi::math::Rotation3d& orientation) {
-  WithImu(GetAddress(), [&orientation](KinetraModel& model, State&) {
-    model.SetOrientation(orientation);
+void SimKinetra::SetOrientationRadians(double roll, double pitch, double yaw) {
+  WithImu(GetAddress(), [roll, pitch, yaw](KinetraModel& model, State&) {
+    model.SetOrientation(roll, pitch, yaw);
   });
 }
 
-void SimKinetra::SetYawPitchRoll(wpi::units::degree_t yaw,
-                                 wpi::units::degree_t pitch,
-                                 wpi::units::degree_t roll) {
+void SimKinetra::SetYawPitchRollDegrees(double yaw, double pitch, double roll) {
   WithImu(GetAddress(), [yaw, pitch, roll](KinetraModel& model, State&) {
-    model.SetYawPitchRoll(yaw.value(), pitch.value(), roll.value());
+    model.SetYawPitchRoll(yaw, pitch, roll);
   });
 }
 
-void SimKinetra::SetYaw(wpi::units::degree_t yaw) {
-  WithImu(GetAddress(), [yaw](KinetraModel& model, State&) {
-    const auto orientation = model.GetOrientation();
-    model.SetYawPitchRoll(yaw.value(),
-                          wpi::units::degree_t{orientation.Y()}.value(),
-                          wpi::units::degree_t{orientation.X()}.value());
-  });
+void SimKinetra::SetYawDegrees(double yaw) {
+  WithImu(GetAddress(),
+          [yaw](KinetraModel& model, State&) { model.SetYaw(yaw); });
 }
 
-wpi::math::Rotation3d SimKinetra::GetOrientation() const {
+std::array<double, 4> SimKinetra::GetOrientationQuaternion() const {
   return WithImu(GetAddress(), [](KinetraModel& model, State&) {
-    return model.GetOrientation();
+    const detail::Quat q = model.GetOrientation();
+    return std::array<double, 4>{q.w, q.x, q.y, q.z};
   });
 }
 
-void SimKinetra::SetAngularVelocity(wpi::units::radians_per_second_t x,
-                                    wpi::units::radians_per_second_t y,
-                                    wpi::units::radians_per_second_t z) {
+void SimKinetra::SetAngularVelocityRadiansPerSecond(double x, double y,
+                                                    double z) {
   WithImu(GetAddress(), [x, y, z](KinetraModel& model, State&) {
-    model.angularVelocity = {x.value(), y.value(), z.value()};
+    model.angularVelocity = {x, y, z};
   });
 }
 
-void SimKinetra::SetLinearAcceleration(
-    wpi::units::meters_per_second_squared_t x,
-    wpi::units::meters_per_second_squared_t y,
-    wpi::units::meters_per_second_squared_t z) {
+void SimKinetra::SetLinearAccelerationMetersPerSecondSquared(double x, double y,
+                                                             double z) {
   WithImu(GetAddress(), [x, y, z](KinetraModel& model, State&) {
-    model.linearAcceleration = {x.value(), y.value(), z.value()};
+    model.linearAcceleration = {x, y, z};
   });
 }
 
-void SimKinetra::SetEarthMagneticField(wpi::units::microtesla_t x,
-                                       wpi::units::microtesla_t y,
-                                       wpi::units::microtesla_t z) {
+void SimKinetra::SetEarthMagneticFieldMicrotesla(double x, double y, double z) {
   WithImu(GetAddress(), [x, y, z](KinetraModel& model, State&) {
-    model.earthField = {x.value(), y.value(), z.value()};
+    model.earthField = {x, y, z};
   });
 }
 
-void SimKinetra::SetTemperature(wpi::units::celsius_t temperature) {
+void SimKinetra::SetTemperatureCelsius(double temperature) {
   WithImu(GetAddress(), [temperature](KinetraModel& model, State&) {
-    model.temperature = temperature.value();
+    model.temperature = temperature;
   });
 }
 
-void SimKinetra::SetYawDriftRate(wpi::units::degrees_per_second_t rate) {
+void SimKinetra::SetYawDriftRateDegreesPerSecond(double rate) {
   WithImu(GetAddress(), [rate](KinetraModel& model, State& state) {
-    model.SetDriftRate(rate.value(), state.clockNs);
+    model.SetDriftRate(rate, state.clockNs);
   });
 }
 
@@ -135,11 +125,14 @@ void SimKinetra::SetInvalidGroups(std::uint32_t mask) {
           [mask](KinetraModel& model, State&) { model.invalidGroups = mask; });
 }
 
-void SimKinetra::SetNoise(const Noise& noise, std::uint64_t seed) {
-  WithImu(GetAddress(), [&noise, seed](KinetraModel& model, State&) {
-    model.orientationNoise = noise.orientation.value();
-    model.angularVelocityNoise = noise.angularVelocity.value();
-    model.accelerationNoise = noise.acceleration.value();
+void SimKinetra::SetNoiseDeviations(double orientationDegrees,
+                                    double angularVelocityRadiansPerSecond,
+                                    double accelerationMetersPerSecondSquared,
+                                    std::uint64_t seed) {
+  WithImu(GetAddress(), [=](KinetraModel& model, State&) {
+    model.orientationNoise = orientationDegrees;
+    model.angularVelocityNoise = angularVelocityRadiansPerSecond;
+    model.accelerationNoise = accelerationMetersPerSecondSquared;
     model.noise.Seed(seed);
   });
 }

@@ -22,9 +22,9 @@ decltype(auto) WithSensor(const SimAddress& address, F&& f) {
 SimLumeno::SimLumeno(const SimAddress& address)
     : SimDevice{SimDeviceKind::kLumeno, address} {}
 
-void SimLumeno::SetSurfaceColor(const wpi::util::Color& color) {
-  WithSensor(GetAddress(), [&color](LumenoModel& model) {
-    model.surface = detail::XyzFromColor(color);
+void SimLumeno::SetSurfaceRgb(double red, double green, double blue) {
+  WithSensor(GetAddress(), [red, green, blue](LumenoModel& model) {
+    model.surface = detail::XyzFromRgb(red, green, blue);
   });
 }
 
@@ -60,10 +60,9 @@ LumenoMeasureMode SimLumeno::GetMeasureMode() const {
   });
 }
 
-wpi::units::millimeter_t SimLumeno::GetFixedDistance() const {
-  return WithSensor(GetAddress(), [](LumenoModel& model) {
-    return wpi::units::millimeter_t{model.fixedDistance};
-  });
+double SimLumeno::GetFixedDistanceMillimeters() const {
+  return WithSensor(GetAddress(),
+                    [](LumenoModel& model) { return model.fixedDistance; });
 }
 
 void SimLumeno::SetFirmwareVersion(std::uint8_t major, std::uint8_t minor,

@@ -27,29 +27,23 @@ decltype(auto) WithRanger(const SimAddress& address, F&& f) {
 SimVantor::SimVantor(const SimAddress& address)
     : SimDevice{SimDeviceKind::kVantor, address} {}
 
-void SimVantor::SetTarget(wpi::units::millimeter_t distance,
-                          wpi::units::degree_t tiltHorizontal,
-                          wpi::units::degree_t tiltVertical) {
-  const detail::FlatTarget target{distance.value(),
-                                  wpi::units::radian_t{tiltHorizontal}.value(),
-                                  wpi::units::radian_t{tiltVertical}.value()};
+void SimVantor::SetTargetRaw(double millimeters, double tiltHorizontal,
+                             double tiltVertical) {
+  const detail::FlatTarget target{millimeters, tiltHorizontal, tiltVertical};
   WithRanger(GetAddress(),
              [&target](VantorModel& model) { model.scene = target; });
 }
 
-bool SimVantor::SetZoneDistances(
-    std::span<const wpi::units::millimeter_t> distances) {
-  if (distances.size() != 16 && distances.size() != 64) {
+bool SimVantor::SetZoneMillimeters(std::span<const double> millimeters) {
+  if (millimeters.size() != 16 && millimeters.size() != 64) {
     return false;
   }
   detail::ZoneGrid grid;
-  grid.side = distances.size() == 16 ? 4 : 8;
+  grid.side = millimeters.size() == 16 ? 4 : 8;
   grid.cells.fill(-1.0);
-  std::transform(distances.begin(), distances.end(), grid.cells.begin(),
-                 [](wpi::units::millimeter_t distance) {
-                   return std::isnan(distance.value()) ? -1.0
-                                                       : distance.value();
-                 });
+  std::transform(
+      millimeters.begin(), millimeters.end(), grid.cells.begin(),
+      [](double distance) { return std::isnan(distance) ? -1.0 : distance; });
   WithRanger(GetAddress(), [&grid](VantorModel& model) { model.scene = grid; });
   return true;
 }
@@ -59,11 +53,10 @@ void SimVantor::ClearScene() {
              [](VantorModel& model) { model.scene = detail::EmptyScene{}; });
 }
 
-void SimVantor::SetRangeLimit(wpi::units::millimeter_t limit) {
-  const double clamped =
-      std::isnan(limit.value())
-          ? 0.0
-          : std::clamp(limit.value(), 0.0, kLargestRangeLimit);
+void SimVantor::SetRangeLimitMillimeters(double millimeters) {
+  const double clamped = std::isnan(millimeters)
+                             ? 0.0
+                             : std::clamp(millimeters, 0.0, kLargestRangeLimit);
   WithRanger(GetAddress(),
              [clamped](VantorModel& model) { model.rangeLimit = clamped; });
 }
@@ -95,9 +88,9 @@ void SimVantor::SetFirmwareVersion(std::int32_t major, std::int32_t minor,
   });
 }
 
-void SimVantor::SetNoise(wpi::units::millimeter_t stdDev, std::uint64_t seed) {
+void SimVantor::SetNoiseMillimeters(double stdDev, std::uint64_t seed) {
   WithRanger(GetAddress(), [stdDev, seed](VantorModel& model) {
-    model.noiseStdDev = stdDev.value();
+    model.noiseStdDev = stdDev;
     model.noise.Seed(seed);
   });
 }

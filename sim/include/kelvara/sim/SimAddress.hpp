@@ -7,8 +7,13 @@
 #include <wpi/hardware/bus/CANPort.hpp>
 
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara::sim {
+
+namespace detail {
+struct AddressOf;
+}  // namespace detail
 
 /// The transport on which a simulated device is reached.
 enum class SimTransport {
@@ -39,7 +44,10 @@ class SimAddress {
    * @param canId the device's CAN id; 0 to 62 can hold a device
    * @param port the CAN port; CAN_S0 to CAN_D19 (0 to 24) can hold a device
    */
-  static SimAddress Can(int canId, wpi::CANPort port);
+  static SimAddress Can(int canId, wpi::CANPort port) {
+    return SimAddress{
+        SimTransport::kCan, kelvara::detail::CanPortNumber(port), canId, {}};
+  }
 
   /// The device that robot code opens on USB without naming a port; an
   /// address of its own, apart from the numbered ports.
@@ -80,6 +88,9 @@ class SimAddress {
   auto operator<=>(const SimAddress&) const = default;
 
  private:
+  // The simulated driver makes addresses from the numbers it receives.
+  friend struct detail::AddressOf;
+
   SimAddress(SimTransport transport, int port, int canId, std::string path);
 
   SimTransport m_transport;

@@ -6,6 +6,7 @@
 #include <wpi/hardware/bus/CANPort.hpp>
 
 #include "kelvara/CanBus.hpp"
+#include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara::sim {
 
@@ -20,7 +21,8 @@ namespace kelvara::sim {
 class SimCanBus {
  public:
   /// Controls the port.
-  explicit SimCanBus(wpi::CANPort port) noexcept : m_port{port} {}
+  explicit SimCanBus(wpi::CANPort port) noexcept
+      : m_port{kelvara::detail::CanPortNumber(port)} {}
 
   /// The port's mode; empty for a port that does not exist.
   std::optional<CanBusMode> GetMode() const;
@@ -42,7 +44,7 @@ class SimCanBus {
   void Reset();
 
  private:
-  wpi::CANPort m_port;
+  std::int32_t m_port;
 };
 
 }  // namespace kelvara::sim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <wpi/units/time.hpp>
 
 namespace kelvara::sim {
@@ -16,13 +18,19 @@ class SimClock {
   SimClock() = delete;
 
   /// The current simulation time.
-  static wpi::units::second_t Now();
+  static wpi::units::second_t Now() {
+    return wpi::units::nanosecond_t{static_cast<double>(NowNanoseconds())};
+  }
 
   /// Sets the simulation time, rounded to whole nanoseconds; it may go back.
-  static void Set(wpi::units::second_t time);
+  static void Set(wpi::units::second_t time) {
+    SetNanoseconds(wpi::units::nanosecond_t{time}.value());
+  }
 
   /// Moves the simulation time on by dt, rounded to whole nanoseconds.
-  static void Advance(wpi::units::second_t dt);
+  static void Advance(wpi::units::second_t dt) {
+    AdvanceNanoseconds(wpi::units::nanosecond_t{dt}.value());
+  }
 
   /// Sets whether the IMU samples report their time as synchronised (true at
   /// first).
@@ -33,6 +41,14 @@ class SimClock {
 
   /// Sets the time back to 0 and the synchronised flag back to true.
   static void Reset();
+
+ private:
+  /// The simulation time in nanoseconds.
+  static std::int64_t NowNanoseconds();
+  /// Set() with the time in nanoseconds.
+  static void SetNanoseconds(double nanoseconds);
+  /// Advance() with the step in nanoseconds.
+  static void AdvanceNanoseconds(double nanoseconds);
 };
 
 }  // namespace kelvara::sim

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include <wpi/math/geometry/Quaternion.hpp>
 #include <wpi/math/geometry/Rotation3d.hpp>
 #include <wpi/units/acceleration.hpp>
 #include <wpi/units/angle.hpp>
@@ -72,7 +73,10 @@ class SimKinetra : public SimDevice {
    * Turns the sensor to an orientation. The continuous yaw (the angle)
    * follows by the shortest turn from the previous yaw.
    */
-  void SetOrientation(const wpi::math::Rotation3d& orientation);
+  void SetOrientation(const wpi::math::Rotation3d& orientation) {
+    SetOrientationRadians(orientation.X().value(), orientation.Y().value(),
+                          orientation.Z().value());
+  }
 
   /**
    * Turns the sensor to an orientation given as extrinsic roll about x, then
@@ -80,36 +84,52 @@ class SimKinetra : public SimDevice {
    * a yaw of 370 degrees gives an angle of 370 and a yaw of 10.
    */
   void SetYawPitchRoll(wpi::units::degree_t yaw, wpi::units::degree_t pitch,
-                       wpi::units::degree_t roll);
+                       wpi::units::degree_t roll) {
+    SetYawPitchRollDegrees(yaw.value(), pitch.value(), roll.value());
+  }
 
   /// SetYawPitchRoll() with the present pitch and roll.
-  void SetYaw(wpi::units::degree_t yaw);
+  void SetYaw(wpi::units::degree_t yaw) { SetYawDegrees(yaw.value()); }
 
   /// The true orientation, unaffected by ResetYaw, drift and noise.
-  wpi::math::Rotation3d GetOrientation() const;
+  wpi::math::Rotation3d GetOrientation() const {
+    const auto [w, x, y, z] = GetOrientationQuaternion();
+    return wpi::math::Rotation3d{wpi::math::Quaternion{w, x, y, z}};
+  }
 
   /// Sets the angular velocity in the sensor frame.
   void SetAngularVelocity(wpi::units::radians_per_second_t x,
                           wpi::units::radians_per_second_t y,
-                          wpi::units::radians_per_second_t z);
+                          wpi::units::radians_per_second_t z) {
+    SetAngularVelocityRadiansPerSecond(x.value(), y.value(), z.value());
+  }
 
   /// Sets the motion acceleration in the sensor frame, gravity excluded.
   void SetLinearAcceleration(wpi::units::meters_per_second_squared_t x,
                              wpi::units::meters_per_second_squared_t y,
-                             wpi::units::meters_per_second_squared_t z);
+                             wpi::units::meters_per_second_squared_t z) {
+    SetLinearAccelerationMetersPerSecondSquared(x.value(), y.value(),
+                                                z.value());
+  }
 
   /// Sets the Earth's magnetic field in the world frame (the frame in which
   /// the orientation is given).
   void SetEarthMagneticField(wpi::units::microtesla_t x,
                              wpi::units::microtesla_t y,
-                             wpi::units::microtesla_t z);
+                             wpi::units::microtesla_t z) {
+    SetEarthMagneticFieldMicrotesla(x.value(), y.value(), z.value());
+  }
 
   /// Sets the temperature.
-  void SetTemperature(wpi::units::celsius_t temperature);
+  void SetTemperature(wpi::units::celsius_t temperature) {
+    SetTemperatureCelsius(temperature.value());
+  }
 
   /// Sets the rate at which the six-axis yaw drifts, counter-clockwise
   /// positive. The drift so far is kept.
-  void SetYawDriftRate(wpi::units::degrees_per_second_t rate);
+  void SetYawDriftRate(wpi::units::degrees_per_second_t rate) {
+    SetYawDriftRateDegreesPerSecond(rate.value());
+  }
 
   /// Returns true when yaw comes from nine axes, false when from six.
   bool IsNineAxisYaw() const;
@@ -145,7 +165,28 @@ class SimKinetra : public SimDevice {
 
   /// Adds seeded Gaussian noise to every later sample; the same seed and
   /// calls give the same samples.
-  void SetNoise(const Noise& noise, std::uint64_t seed);
+  void SetNoise(const Noise& noise, std::uint64_t seed) {
+    SetNoiseDeviations(noise.orientation.value(), noise.angularVelocity.value(),
+                       noise.acceleration.value(), seed);
+  }
+
+ private:
+  // The members above in plain numbers, in the units their names say.
+  void SetOrientationRadians(double roll, double pitch, double yaw);
+  void SetYawPitchRollDegrees(double yaw, double pitch, double roll);
+  void SetYawDegrees(double yaw);
+  /// The true orientation as a unit quaternion w, x, y, z.
+  std::array<double, 4> GetOrientationQuaternion() const;
+  void SetAngularVelocityRadiansPerSecond(double x, double y, double z);
+  void SetLinearAccelerationMetersPerSecondSquared(double x, double y,
+                                                   double z);
+  void SetEarthMagneticFieldMicrotesla(double x, double y, double z);
+  void SetTemperatureCelsius(double temperature);
+  void SetYawDriftRateDegreesPerSecond(double rate);
+  void SetNoiseDeviations(double orientationDegrees,
+                          double angularVelocityRadiansPerSecond,
+                          double accelerationMetersPerSecondSquared,
+                          std::uint64_t seed);
 };
 
 }  // namespace kelvara::sim

@@ -42,7 +42,9 @@ class SimLumeno : public SimDevice {
   explicit SimLumeno(const SimAddress& address);
 
   /// Puts a surface of this display colour under the sensor.
-  void SetSurfaceColor(const wpi::util::Color& color);
+  void SetSurfaceColor(const wpi::util::Color& color) {
+    SetSurfaceRgb(color.red, color.green, color.blue);
+  }
 
   /// Puts a surface of these CIE XYZ tristimulus values under the sensor (on
   /// the scale where a linear sRGB component of 1 is full intensity).
@@ -64,7 +66,9 @@ class SimLumeno : public SimDevice {
   LumenoMeasureMode GetMeasureMode() const;
 
   /// The distance of the fixed-distance mode, as robot code last gave it.
-  wpi::units::millimeter_t GetFixedDistance() const;
+  wpi::units::millimeter_t GetFixedDistance() const {
+    return wpi::units::millimeter_t{GetFixedDistanceMillimeters()};
+  }
 
   /// Sets the firmware version; each part is kept in 0 to 255.
   void SetFirmwareVersion(std::uint8_t major, std::uint8_t minor,
@@ -76,6 +80,12 @@ class SimLumeno : public SimDevice {
    * The same seed and calls give the same samples.
    */
   void SetNoise(double relativeStdDev, std::uint64_t seed);
+
+ private:
+  /// SetSurfaceColor with the colour's sRGB components, 0 to 1.
+  void SetSurfaceRgb(double red, double green, double blue);
+  /// GetFixedDistance in millimetres.
+  double GetFixedDistanceMillimeters() const;
 };
 
 }  // namespace kelvara::sim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -55,7 +57,10 @@ class SimVantor : public SimDevice {
    */
   void SetTarget(wpi::units::millimeter_t distance,
                  wpi::units::degree_t tiltHorizontal = wpi::units::degree_t{0},
-                 wpi::units::degree_t tiltVertical = wpi::units::degree_t{0});
+                 wpi::units::degree_t tiltVertical = wpi::units::degree_t{0}) {
+    SetTargetRaw(distance.value(), wpi::units::radian_t{tiltHorizontal}.value(),
+                 wpi::units::radian_t{tiltVertical}.value());
+  }
 
   /**
    * Sets the scene as an explicit grid of 16 (4 by 4) or 64 (8 by 8)
@@ -64,14 +69,24 @@ class SimVantor : public SimDevice {
    *
    * @return false, with the scene unchanged, for any other number of entries
    */
-  bool SetZoneDistances(std::span<const wpi::units::millimeter_t> distances);
+  bool SetZoneDistances(std::span<const wpi::units::millimeter_t> distances) {
+    std::array<double, 64> millimeters{};
+    if (distances.size() > millimeters.size()) {
+      return false;
+    }
+    std::transform(distances.begin(), distances.end(), millimeters.begin(),
+                   [](wpi::units::millimeter_t d) { return d.value(); });
+    return SetZoneMillimeters(std::span{millimeters.data(), distances.size()});
+  }
 
   /// Leaves nothing in view: every zone reports no reading.
   void ClearScene();
 
   /// Sets the farthest distance that gives a reading, 0 to 32767 mm (values
   /// beyond are clamped).
-  void SetRangeLimit(wpi::units::millimeter_t limit);
+  void SetRangeLimit(wpi::units::millimeter_t limit) {
+    SetRangeLimitMillimeters(limit.value());
+  }
 
   /// The number of zones of the grid in use, 16 or 64.
   std::int32_t GetZoneCount() const;
@@ -92,7 +107,20 @@ class SimVantor : public SimDevice {
   /// Adds seeded Gaussian noise with this standard deviation to every zone's
   /// reading (0 adds none); a reading never goes below 0. The same seed and
   /// calls give the same scans.
-  void SetNoise(wpi::units::millimeter_t stdDev, std::uint64_t seed);
+  void SetNoise(wpi::units::millimeter_t stdDev, std::uint64_t seed) {
+    SetNoiseMillimeters(stdDev.value(), seed);
+  }
+
+ private:
+  /// SetTarget with the distance in millimetres and the tilts in radians.
+  void SetTargetRaw(double millimeters, double tiltHorizontal,
+                    double tiltVertical);
+  /// SetZoneDistances in millimetres.
+  bool SetZoneMillimeters(std::span<const double> millimeters);
+  /// SetRangeLimit in millimetres.
+  void SetRangeLimitMillimeters(double millimeters);
+  /// SetNoise with the standard deviation in millimetres.
+  void SetNoiseMillimeters(double stdDev, std::uint64_t seed);
 };
 
 }  // namespace kelvara::sim

@@ -1,0 +1,69 @@
+# Checks the dynamic symbols of the project's shared libraries:
+#   - no symbol, defined or undefined, of any library mentions the wpi
+#     namespace once demangled, so that the binaries link with every WPILib
+#     build;
+#   - the library (PUBLIC_LIBRARY) defines no symbol outside the kelvara
+#     namespace, except weak copies of the C++ runtime's inline code (its
+#     templates and placement operators), which every binary built with it
+#     may carry.
+#
+#   cmake -DNM=<nm> -DPUBLIC_LIBRARY=<file> [-DLIBRARIES=<file|file...>]
+#         -P CheckSymbols.cmake
+cmake_minimum_required(VERSION 3.25)
+
+# One entry per dynamic symbol, "<nm type> <name>"; demangled with -C.
+function(read_symbols library options out)
+  execute_process(COMMAND "${NM}" -D ${options} "${library}"
+    OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${NM} failed on ${library}: ${errors}")
+  endif()
+  string(REPLACE ";" "\\;" listing "${listing}")
+  string(REPLACE "\n" ";" lines "${listing}")
+  set(symbols "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[0-9a-fA-F]* *([A-Za-z]) (.+)$")
+      list(APPEND symbols "${CMAKE_MATCH_1} ${CMAKE_MATCH_2}")
+    endif()
+  endforeach()
+  if(NOT symbols)
+    message(FATAL_ERROR "${library}: no dynamic symbols read")
+  endif()
+  set(${out} "${symbols}" PARENT_SCOPE)
+endfunction()
+
+string(REPLACE "|" ";" LIBRARIES "${LIBRARIES}")
+set(failures "")
+foreach(library IN LISTS LIBRARIES PUBLIC_LIBRARY)
+  read_symbols("${library}" "-C" symbols)
+  foreach(symbol IN LISTS symbols)
+    if(symbol MATCHES "wpi::")
+      string(APPEND failures "${library}: names WPILib: ${symbol}\n")
+    endif()
+  endforeach()
+endforeach()
+
+# Mangled names tell the namespace plainly: an optional special-name prefix
+# (typeinfo, vtable, guard variable), an optional local-entity mark (a name
+# inside a function), a nested name with its qualifiers, then the first
+# namespace: 7kelvara, or St and the standard abbreviations.
+set(prefix "^_Z(T[ISVT]|GV)?Z?N?[rVK]*[RO]?")
+read_symbols("${PUBLIC_LIBRARY}" "" symbols)
+foreach(symbol IN LISTS symbols)
+  string(SUBSTRING "${symbol}" 0 1 type)
+  string(SUBSTRING "${symbol}" 2 -1 name)
+  if(type MATCHES "^[Uvw]$" OR name MATCHES "${prefix}7kelvara")
+    continue()  # undefined, a weak reference, or the library's own
+  endif()
+  if(type MATCHES "^[WVu]$" AND (name MATCHES "${prefix}(S[tabsiod]|9__gnu_cxx)"
+                                 OR name MATCHES "^_Z(nw|na|dl|da)"))
+    continue()  # a weak copy of the C++ runtime's inline code
+  endif()
+  string(APPEND failures "${PUBLIC_LIBRARY}: exports outside kelvara: ${symbol}\n")
+endforeach()
+
+if(failures)
+  message(NOTICE "${failures}")
+  message(FATAL_ERROR "the symbol check failed")
+endif()
+message(STATUS "Checked the dynamic symbols of: ${PUBLIC_LIBRARY};${LIBRARIES}")
