@@ -24,12 +24,14 @@ class SimClock {
 
   /// Sets the simulation time, rounded to whole nanoseconds; it may go back.
   static void Set(wpi::units::second_t time) {
-    SetNanoseconds(wpi::units::nanosecond_t{time}.value());
+    const wpi::units::nanosecond_t nanoseconds = time;
+    SetNanoseconds(nanoseconds.value());
   }
 
   /// Moves the simulation time on by dt, rounded to whole nanoseconds.
   static void Advance(wpi::units::second_t dt) {
-    AdvanceNanoseconds(wpi::units::nanosecond_t{dt}.value());
+    const wpi::units::nanosecond_t nanoseconds = dt;
+    AdvanceNanoseconds(nanoseconds.value());
   }
 
   /// Sets whether the IMU samples report their time as synchronised (true at

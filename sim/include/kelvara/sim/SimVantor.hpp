@@ -58,8 +58,9 @@ class SimVantor : public SimDevice {
   void SetTarget(wpi::units::millimeter_t distance,
                  wpi::units::degree_t tiltHorizontal = wpi::units::degree_t{0},
                  wpi::units::degree_t tiltVertical = wpi::units::degree_t{0}) {
-    SetTargetRaw(distance.value(), wpi::units::radian_t{tiltHorizontal}.value(),
-                 wpi::units::radian_t{tiltVertical}.value());
+    const wpi::units::radian_t horizontal = tiltHorizontal;
+    const wpi::units::radian_t vertical = tiltVertical;
+    SetTargetRaw(distance.value(), horizontal.value(), vertical.value());
   }
 
   /**
