@@ -64,6 +64,18 @@ TEST(RecordingDriverTest, RecordOverlaysFillAndIsCutToTheBuffer) {
   }
 }
 
+TEST(RecordingDriverTest, QueuedRecordsComeOnePerCallThenTheSetRecord) {
+  RecordingDriver driver;
+  driver.SetRecord(kLumenoGetConfigValue, std::uint32_t{9});
+  driver.QueueRecord(kLumenoGetConfigValue, std::uint32_t{3});
+  driver.QueueRecord(kLumenoGetConfigValue, std::uint32_t{4});
+  for (const std::uint32_t expected : {3u, 4u, 9u, 9u}) {
+    std::uint32_t value = 0;
+    KELVARA_Lumeno_GetConfigValue(1, 8, &value);
+    EXPECT_EQ(value, expected);
+  }
+}
+
 TEST(RecordingDriverTest, CallsPrintReadably) {
   RecordingDriver driver;
   std::int32_t status = 0;

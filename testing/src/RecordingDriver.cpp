@@ -88,6 +88,8 @@ struct Answer {
   std::vector<std::int32_t> queued;
   std::size_t nextQueued = 0;
   std::optional<std::vector<std::byte>> record;
+  std::vector<std::vector<std::byte>> queuedRecords;
+  std::size_t nextQueuedRecord = 0;
   std::optional<std::byte> fill;
 };
 
@@ -175,13 +177,17 @@ std::int32_t Fill(DriverFunction function, void* buffer, std::size_t size,
   State& state = GetState();
   std::scoped_lock lock{state.mutex};
   const std::int32_t result = Respond(state, function, args...);
-  const auto& answer = AnswerOf(state, function);
+  auto& answer = AnswerOf(state, function);
   if (answer.fill) {
     std::memset(buffer, std::to_integer<int>(*answer.fill), size);
   }
-  if (answer.record && !answer.record->empty()) {
-    std::memcpy(buffer, answer.record->data(),
-                std::min(size, answer.record->size()));
+  const std::vector<std::byte>* record =
+      answer.record ? &*answer.record : nullptr;
+  if (answer.nextQueuedRecord < answer.queuedRecords.size()) {
+    record = &answer.queuedRecords[answer.nextQueuedRecord++];
+  }
+  if (record != nullptr && !record->empty()) {
+    std::memcpy(buffer, record->data(), std::min(size, record->size()));
   }
   return result;
 }
@@ -264,6 +270,14 @@ void RecordingDriver::SetRecord(DriverFunction function,
   State& state = GetState();
   std::scoped_lock lock{state.mutex};
   AnswerOf(state, function).record.emplace(bytes.begin(), bytes.end());
+}
+
+void RecordingDriver::QueueRecord(DriverFunction function,
+                                  std::span<const std::byte> bytes) {
+  State& state = GetState();
+  std::scoped_lock lock{state.mutex};
+  AnswerOf(state, function)
+      .queuedRecords.emplace_back(bytes.begin(), bytes.end());
 }
 
 void RecordingDriver::SetFill(DriverFunction function, std::byte marker) {

@@ -138,6 +138,22 @@ class RecordingDriver {
   }
 
   /**
+   * Makes the next call of a buffer-filling function that has no record
+   * queued before this one copy these bytes as SetRecord's would: queued
+   * records are used one per call in order, before the record set with
+   * SetRecord. A queue of different records shows which call a value came
+   * from.
+   */
+  void QueueRecord(DriverFunction function, std::span<const std::byte> bytes);
+
+  /// QueueRecord with the bytes of a plain value, such as a KinetraData.
+  template <typename T>
+  requires std::is_trivially_copyable_v<T>
+  void QueueRecord(DriverFunction function, const T& value) {
+    QueueRecord(function, std::as_bytes(std::span{&value, 1}));
+  }
+
+  /**
    * Makes every later call of a buffer-filling function first fill the
    * caller's whole buffer with the marker byte, whatever result it returns,
    * before copying the record set with SetRecord. A result that shows the
