@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
+#include <utility>
 
 namespace kelvara {
 
@@ -14,6 +16,17 @@ enum class Status : std::int32_t {
   /// The driver reported success.
   kOk = 0,
 };
+
+/// Writes the code as its number (0 for success). The library names no other
+/// code: what a code means is the driver's.
+inline std::ostream& operator<<(std::ostream& os, Status status) {
+  return os << std::to_underlying(status);
+}
+
+/// Prints a Status in GoogleTest's messages, as operator<< does.
+inline void PrintTo(Status status, std::ostream* os) {
+  *os << status;
+}
 
 /// A device's firmware version, most significant number first.
 struct FirmwareVersion {
