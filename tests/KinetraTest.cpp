@@ -10,6 +10,8 @@
 #include <expected>
 #include <limits>
 #include <optional>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +26,7 @@
 namespace {
 
 using kelvara::Kinetra;
+using kelvara::KinetraSample;
 using kelvara::Status;
 using kelvara::test::CountAllocations;
 using kelvara::testing::DriverCall;
@@ -85,46 +88,79 @@ std::optional<Values> Read(const Kinetra& imu) {
   return (imu.*Get)().transform([](const auto& v) { return ToValues(v); });
 }
 
-/// One getter: the validity bits it tests and its result for kFullSample.
+/// A sample's member as Values, or empty when it holds none.
+template <auto Member>
+std::optional<Values> Sampled(const KinetraSample& sample) {
+  return (sample.*Member).transform([](const auto& v) { return ToValues(v); });
+}
+
+/// One getter: the validity bits it tests, its result for kFullSample, and
+/// the member of a sample that holds the same value.
 struct Getter {
   std::string_view name;
   std::uint32_t mask;
   Values expected;
   std::optional<Values> (*read)(const Kinetra&);
+  std::optional<Values> (*sampled)(const KinetraSample&);
 };
 
 const Getter kGetters[] = {
-    {"GetYaw", 0x001, Values{10.5}, Read<&Kinetra::GetYaw>},
-    {"GetPitch", 0x002, Values{-20.25}, Read<&Kinetra::GetPitch>},
-    {"GetRoll", 0x002, Values{30.125}, Read<&Kinetra::GetRoll>},
-    {"GetAngle", 0x004, Values{-40.0625}, Read<&Kinetra::GetAngle>},
+    {"GetYaw", 0x001, Values{10.5}, Read<&Kinetra::GetYaw>,
+     Sampled<&KinetraSample::yaw>},
+    {"GetPitch", 0x002, Values{-20.25}, Read<&Kinetra::GetPitch>,
+     Sampled<&KinetraSample::pitch>},
+    {"GetRoll", 0x002, Values{30.125}, Read<&Kinetra::GetRoll>,
+     Sampled<&KinetraSample::roll>},
+    {"GetAngle", 0x004, Values{-40.0625}, Read<&Kinetra::GetAngle>,
+     Sampled<&KinetraSample::angle>},
     {"GetRotation2d", 0x001,
      ToValues(wpi::math::Rotation2d{wpi::units::degree_t{10.5}}),
-     Read<&Kinetra::GetRotation2d>},
+     Read<&Kinetra::GetRotation2d>, Sampled<&KinetraSample::rotation2d>},
     {"GetRotation3d", 0x008,
      ToValues(wpi::math::Quaternion{0.5, -0.25, 0.125, -0.0625}.Normalize()),
-     Read<&Kinetra::GetRotation3d>},
+     Read<&Kinetra::GetRotation3d>, Sampled<&KinetraSample::rotation3d>},
     {"GetQuaternion6d", 0x008, Values{0.5, -0.25, 0.125, -0.0625},
-     Read<&Kinetra::GetQuaternion6d>},
+     Read<&Kinetra::GetQuaternion6d>, Sampled<&KinetraSample::quaternion6d>},
     {"GetQuaternion9d", 0x010, Values{0.75, 0.375, -0.1875, 0.09375},
-     Read<&Kinetra::GetQuaternion9d>},
+     Read<&Kinetra::GetQuaternion9d>, Sampled<&KinetraSample::quaternion9d>},
     {"GetAngularVelocity", 0x020, Values{1.5, -2.5, 3.5},
-     Read<&Kinetra::GetAngularVelocity>},
+     Read<&Kinetra::GetAngularVelocity>,
+     Sampled<&KinetraSample::angularVelocity>},
     {"GetLinearAcceleration", 0x040, Values{-4.75, 5.75, -6.75},
-     Read<&Kinetra::GetLinearAcceleration>},
+     Read<&Kinetra::GetLinearAcceleration>,
+     Sampled<&KinetraSample::linearAcceleration>},
     {"GetMagneticField", 0x080, Values{7.25, -8.25, 9.25, 10.25},
-     Read<&Kinetra::GetMagneticField>},
+     Read<&Kinetra::GetMagneticField>, Sampled<&KinetraSample::magneticField>},
     {"GetAlgorithmState", 0x100,
      Values{11.5, -12.5, 13.5, 1.0, 0.0, 14.5, -15.5, 16.5, -17.5},
-     Read<&Kinetra::GetAlgorithmState>},
-    {"GetTemperature", 0x200, Values{36.625}, Read<&Kinetra::GetTemperature>},
-    {"GetTimestamp", 0x3FF, Values{1.5}, Read<&Kinetra::GetTimestamp>},
+     Read<&Kinetra::GetAlgorithmState>,
+     Sampled<&KinetraSample::algorithmState>},
+    {"GetTemperature", 0x200, Values{36.625}, Read<&Kinetra::GetTemperature>,
+     Sampled<&KinetraSample::temperature>},
+    {"GetTimestamp", 0x3FF, Values{1.5}, Read<&Kinetra::GetTimestamp>,
+     Sampled<&KinetraSample::timestamp>},
     // Counts as yielding a value when it returns true.
     {"IsTimeSynced", 0x3FF, Values{1.0},
      [](const Kinetra& k) {
        return k.IsTimeSynced() ? Values{1.0} : std::optional<Values>{};
+     },
+     [](const KinetraSample& s) {
+       return s.timeSynced ? Values{1.0} : std::optional<Values>{};
      }},
 };
+
+/// Validity bits for the getters' tests: none, all ten groups, all 32 bits,
+/// each single bit (the ten groups and those above), and every group but one.
+std::vector<std::uint32_t> ValidityMasks() {
+  std::vector<std::uint32_t> masks{0, 0x3FF, ~std::uint32_t{0}};
+  for (int bit = 0; bit < 32; ++bit) {
+    masks.push_back(std::uint32_t{1} << bit);
+    if (bit < 10) {
+      masks.push_back(0x3FF & ~(std::uint32_t{1} << bit));
+    }
+  }
+  return masks;
+}
 
 /// One command and the call that it must make.
 struct Command {
@@ -205,10 +241,8 @@ class KinetraTest : public ::testing::Test {
 TEST_F(KinetraTest, GetterYieldsItsFieldsOnlyOnSuccessWithOneOfItsBitsSet) {
   for (const Getter& getter : kGetters) {
     SCOPED_TRACE(getter.name);
-    std::vector<std::uint32_t> masks{0, ~getter.mask, kFullSample.validMask};
-    for (int bit = 0; bit < 32; ++bit) {
-      masks.push_back(std::uint32_t{1} << bit);
-    }
+    std::vector<std::uint32_t> masks = ValidityMasks();
+    masks.push_back(~getter.mask);
     for (const std::int32_t code : {0, 1, -1, kMin}) {
       m_driver.SetResult(kKinetraGetData, code);
       for (const std::uint32_t mask : masks) {
@@ -225,6 +259,101 @@ TEST_F(KinetraTest, GetterYieldsItsFieldsOnlyOnSuccessWithOneOfItsBitsSet) {
     // call: looking up the library's symbol then overwrites the dirtied stack.)
     const kelvara::testing::RecordingDriver fresh;
     EXPECT_EQ(Once(kGetData, getter.read), std::nullopt) << "nothing written";
+  }
+}
+
+TEST_F(KinetraTest, SampleHoldsWhatEachGetterGivesForTheSameRecord) {
+  const auto getSample = [](const Kinetra& k) { return k.GetSample(); };
+  for (const std::int32_t synced : {2, 0}) {
+    for (const std::uint32_t mask : ValidityMasks()) {
+      KinetraData record = kFullSample;
+      record.validMask = mask;
+      record.timeSynced = synced;
+      m_driver.SetRecord(kKinetraGetData, record);
+      const auto sample = Once(kGetData, getSample);
+      ASSERT_TRUE(sample.has_value());
+      for (const Getter& getter : kGetters) {
+        SCOPED_TRACE(getter.name);
+        const bool unsynced = getter.name == "IsTimeSynced" && synced == 0;
+        const bool valid = (mask & getter.mask) != 0 && !unsynced;
+        EXPECT_EQ(getter.sampled(*sample),
+                  valid ? std::optional{getter.expected} : std::nullopt)
+            << "validity bits 0x" << std::hex << mask;
+        EXPECT_EQ(getter.sampled(*sample), getter.read(m_imu))
+            << "validity bits 0x" << std::hex << mask;
+      }
+    }
+  }
+}
+
+TEST_F(KinetraTest, SampleTakesEveryValueFromOneRecord) {
+  // Three records that differ in every value; each getter's result for each.
+  std::array<KinetraData, 3> records{kFullSample, kFullSample, kFullSample};
+  std::array<std::vector<std::optional<Values>>, 3> expected;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    KinetraData& r = records[i];
+    const double k = static_cast<double>(i) + 1.0;
+    for (double* field : {&r.yaw, &r.pitch, &r.roll, &r.angle, &r.temperature,
+                          &r.algorithmValue0, &r.algorithmValue3}) {
+      *field *= k;
+    }
+    for (double& element : r.quaternion6d) {
+      element *= k;
+    }
+    for (double& element : r.quaternion9d) {
+      element *= -k;
+    }
+    for (double* vector :
+         {r.angularVelocity, r.linearAcceleration, r.algorithmVector}) {
+      vector[0] *= k;
+      vector[2] += k;
+    }
+    r.magneticField[3] += k;
+    r.timestampNs += static_cast<std::int64_t>(i);
+    r.timeSynced = i == 1 ? 0 : 1;
+    r.algorithmFlag0 = i == 1 ? 0 : 1;
+    m_driver.SetRecord(kKinetraGetData, r);
+    for (const Getter& getter : kGetters) {
+      expected[i].push_back(getter.read(m_imu));
+    }
+  }
+  for (const KinetraData& record : records) {
+    m_driver.QueueRecord(kKinetraGetData, record);
+  }
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const auto sample =
+        Once(kGetData, [](const Kinetra& k) { return k.GetSample(); });
+    ASSERT_TRUE(sample.has_value());
+    for (std::size_t g = 0; g < std::size(kGetters); ++g) {
+      EXPECT_EQ(kGetters[g].sampled(*sample), expected[i][g])
+          << kGetters[g].name << " of sample " << i;
+    }
+  }
+}
+
+TEST_F(KinetraTest, SampleFailsWithTheDriverCodeWhateverTheRecord) {
+  m_driver.SetRecord(kKinetraGetData, kFullSample);
+  for (const std::int32_t code : {1, -1, kMin, kMax}) {
+    m_driver.SetResult(kKinetraGetData, code);
+    EXPECT_EQ(Once(kGetData, [](const Kinetra& k) { return k.GetSample(); }),
+              std::unexpected{Status{code}});
+  }
+  // Success with nothing written, from a fresh driver: every value empty.
+  const kelvara::testing::RecordingDriver fresh;
+  const auto sample =
+      Once(kGetData, [](const Kinetra& k) { return k.GetSample(); });
+  ASSERT_TRUE(sample.has_value());
+  for (const Getter& getter : kGetters) {
+    EXPECT_EQ(getter.sampled(*sample), std::nullopt) << getter.name;
+  }
+}
+
+TEST(StatusTest, PrintsItsNumberAndNothingElse) {
+  for (const std::int32_t code : {0, 42, -1, kMin}) {
+    std::ostringstream logged;
+    logged << Status{code};
+    EXPECT_EQ(logged.str(), std::to_string(code));
+    EXPECT_EQ(::testing::PrintToString(Status{code}), std::to_string(code));
   }
 }
 

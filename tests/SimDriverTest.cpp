@@ -639,4 +639,42 @@ TEST(SimHammerTest, OneImuFromManyThreads) {
   EXPECT_EQ(sim.GetOpenHandleCount(), 1);
 }
 
+TEST(SimHammerTest, EverySampleDescribesTheInstantOfItsTimestamp) {
+  // The six-axis yaw drifts at 1 degree per second from 0 while another
+  // thread runs the clock: yaw, angle, the six-axis quaternion and the drift
+  // so far must all say the time that the sample's timestamp says.
+  const std::string path = TestPath();
+  SimKinetra sim{SimAddress::Serial(path)};
+  const Kinetra imu = Kinetra::FromSerialDevice(path, 0);
+  SimClock::Reset();
+  sim.SetYawDriftRate(degrees_per_second_t{1});
+  ASSERT_EQ(Kinetra::FromSerialDevice(path, 0).Use9AxisYaw(false), Status::kOk);
+  std::atomic<int> inconsistent{0};
+  auto read = [&] {
+    for (int i = 0; i < 1000; ++i) {
+      const auto sample = imu.GetSample();
+      const double t = sample->timestamp->value();
+      const std::array values{sample->yaw->value(), sample->angle->value(),
+                              Ypr(*sample->rotation3d)[0],
+                              sample->algorithmState->value0};
+      inconsistent +=
+          std::ranges::all_of(values,
+                              [t](double v) { return std::abs(v - t) < 1e-9; })
+              ? 0
+              : 1;
+    }
+  };
+  auto tick = [] {
+    for (int i = 0; i < 2000; ++i) {
+      SimClock::Advance(millisecond_t{1});
+    }
+  };
+  {
+    const std::jthread threads[] = {std::jthread{read}, std::jthread{read},
+                                    std::jthread{tick}};
+  }
+  EXPECT_EQ(inconsistent, 0);
+  SimClock::Reset();
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <expected>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include <wpi/hardware/bus/CANPort.hpp>
 #include <wpi/math/geometry/Quaternion.hpp>
@@ -125,6 +126,47 @@ struct SelfTestResult {
   std::int32_t result7 = 0;
 };
 
+/**
+ * Everything one IMU sample holds, all from the same record of the device:
+ * each value is what its getter of Kinetra (GetYaw() for yaw, and so on)
+ * would return for that record, empty where the getter would be empty.
+ * Returned by Kinetra::GetSample().
+ */
+struct KinetraSample {
+  /// Yaw in degrees (Kinetra::GetYaw()).
+  std::optional<wpi::units::degree_t> yaw;
+  /// Pitch in degrees (Kinetra::GetPitch()).
+  std::optional<wpi::units::degree_t> pitch;
+  /// Roll in degrees (Kinetra::GetRoll()).
+  std::optional<wpi::units::degree_t> roll;
+  /// The device's continuous angle in degrees (Kinetra::GetAngle()).
+  std::optional<wpi::units::degree_t> angle;
+  /// The yaw as a planar rotation (Kinetra::GetRotation2d()).
+  std::optional<wpi::math::Rotation2d> rotation2d;
+  /// The orientation from six axes (Kinetra::GetRotation3d()).
+  std::optional<wpi::math::Rotation3d> rotation3d;
+  /// The six-axis quaternion as delivered (Kinetra::GetQuaternion6d()).
+  std::optional<wpi::math::Quaternion> quaternion6d;
+  /// The nine-axis quaternion as delivered (Kinetra::GetQuaternion9d()).
+  std::optional<wpi::math::Quaternion> quaternion9d;
+  /// Angular velocity in radians per second (Kinetra::GetAngularVelocity()).
+  std::optional<AngularVelocity3d> angularVelocity;
+  /// Linear acceleration in metres per second squared
+  /// (Kinetra::GetLinearAcceleration()).
+  std::optional<Acceleration3d> linearAcceleration;
+  /// Magnetic field in microtesla (Kinetra::GetMagneticField()).
+  std::optional<MagneticField> magneticField;
+  /// The orientation algorithm's state (Kinetra::GetAlgorithmState()).
+  std::optional<AlgorithmState> algorithmState;
+  /// Temperature in degrees Celsius (Kinetra::GetTemperature()).
+  std::optional<wpi::units::celsius_t> temperature;
+  /// The time of the sample in seconds (Kinetra::GetTimestamp()); empty
+  /// when the sample holds no valid value at all.
+  std::optional<wpi::units::second_t> timestamp;
+  /// True when the sample's time is synchronised (Kinetra::IsTimeSynced()).
+  bool timeSynced = false;
+};
+
 namespace detail {
 
 // One IMU sample crosses from the compiled library to the inline getters as
@@ -168,18 +210,43 @@ struct KinetraValues {
   double temperature;
 };
 
-/// One value of a sample: the group that holds it and its conversion.
+/// The groups of every value of a sample.
+inline constexpr std::uint32_t kKinetraAllGroups = 0x7FF;
+
+/// One value of a sample: the group that holds it and its conversion. Every
+/// getter and the whole sample take their values through these.
 template <typename T>
 struct KinetraField {
   std::uint32_t group;
   T (*convert)(const KinetraValues&);
 
+  /// True when the values hold this one.
+  bool IsIn(const KinetraValues& values) const {
+    return (values.present & group) != 0;
+  }
+
   /// The value, or empty when its group holds none.
-  std::optional<T> From(const KinetraValues& values) const {
-    if ((values.present & group) == 0) {
+  std::optional<T> operator()(const KinetraValues& values) const {
+    if (!IsIn(values)) {
       return std::nullopt;
     }
     return convert(values);
+  }
+
+  /// Puts the value into out, which stays as it is when the group holds
+  /// none. Fills a sample in place, without a temporary per value.
+  void Into(const KinetraValues& values, std::optional<T>& out) const {
+    if (IsIn(values)) {
+      out.emplace(convert(values));
+    }
+  }
+};
+
+/// A flag of a sample: its value, or false when its group holds none.
+struct KinetraFlag : KinetraField<bool> {
+  /// The flag; false when its group holds no value.
+  bool operator()(const KinetraValues& values) const {
+    return KinetraField<bool>::operator()(values).value_or(false);
   }
 };
 
@@ -249,8 +316,27 @@ inline constexpr KinetraField<wpi::units::second_t> kKinetraTimestampField{
           wpi::units::nanosecond_t{static_cast<double>(v.timestampNs)};
       return seconds;
     }};
-inline constexpr KinetraField<bool> kKinetraTimeSyncedField{
-    kKinetraTime, [](const KinetraValues& v) { return v.timeSynced; }};
+inline constexpr KinetraFlag kKinetraTimeSyncedField{
+    {kKinetraTime, [](const KinetraValues& v) { return v.timeSynced; }}};
+
+/// Fills an empty sample with the values of one record.
+inline void FillSample(const KinetraValues& v, KinetraSample& sample) {
+  kKinetraYawField.Into(v, sample.yaw);
+  kKinetraPitchField.Into(v, sample.pitch);
+  kKinetraRollField.Into(v, sample.roll);
+  kKinetraAngleField.Into(v, sample.angle);
+  kKinetraRotation2dField.Into(v, sample.rotation2d);
+  kKinetraRotation3dField.Into(v, sample.rotation3d);
+  kKinetraQuaternion6dField.Into(v, sample.quaternion6d);
+  kKinetraQuaternion9dField.Into(v, sample.quaternion9d);
+  kKinetraAngularVelocityField.Into(v, sample.angularVelocity);
+  kKinetraLinearAccelerationField.Into(v, sample.linearAcceleration);
+  kKinetraMagneticFieldField.Into(v, sample.magneticField);
+  kKinetraAlgorithmStateField.Into(v, sample.algorithmState);
+  kKinetraTemperatureField.Into(v, sample.temperature);
+  kKinetraTimestampField.Into(v, sample.timestamp);
+  sample.timeSynced = kKinetraTimeSyncedField(v);
+}
 
 }  // namespace detail
 
@@ -401,8 +487,28 @@ class Kinetra {
 
   /// Returns true when the sample's time is synchronised; false when it is
   /// not, when the sample holds no valid value or when the driver call fails.
-  bool IsTimeSynced() const {
-    return Read(detail::kKinetraTimeSyncedField).value_or(false);
+  bool IsTimeSynced() const { return Read(detail::kKinetraTimeSyncedField); }
+
+  /**
+   * Takes one sample and returns every value it holds, all from the same
+   * record: one driver call, where calling the getters would make one each
+   * and might see a different sample each time. Use it where values must
+   * belong together, such as a heading and the time it was measured.
+   *
+   * @return the sample, each value empty where its getter would be empty
+   *     (a sample that marks nothing valid has every value empty); the
+   *     driver's result code when the driver call fails
+   */
+  std::expected<KinetraSample, Status> GetSample() const {
+    detail::KinetraValues values;
+    std::expected<KinetraSample, Status> sample;
+    const Status status = ReadSample(detail::kKinetraAllGroups, values);
+    if (status != Status::kOk) {
+      sample = std::unexpected{status};
+    } else {
+      detail::FillSample(values, *sample);
+    }
+    return sample;
   }
 
   /**
@@ -477,13 +583,14 @@ class Kinetra {
    */
   Status ReadSample(std::uint32_t groups, detail::KinetraValues& values) const;
 
-  /// One value of a fresh sample, or empty when the driver call fails or the
-  /// value is not valid.
-  template <typename T>
-  std::optional<T> Read(const detail::KinetraField<T>& field) const {
+  /// One value of a fresh sample, as field gives it from the sample's
+  /// values; the values are empty when the driver call fails.
+  template <typename Field>
+  auto Read(const Field& field) const
+      -> decltype(field(std::declval<const detail::KinetraValues&>())) {
     detail::KinetraValues values;
     ReadSample(field.group, values);
-    return field.From(values);
+    return field(values);
   }
 
   DeviceHandle<Kinetra> m_handle;
