@@ -78,17 +78,30 @@ auto Expected(std::int32_t code, Build build)
   return build();
 }
 
-/// The IMU record by hand: fetched, then read only where it is marked valid.
+/// A value of the IMU record by hand: read from a record only where the
+/// record marks it valid.
 template <typename Read>
-auto Imu(std::uint32_t mask, Read read)
-    -> std::optional<decltype(read(std::declval<const KinetraData&>()))> {
-  KinetraData d;
-  d.validMask = 0;
-  if (KELVARA_Kinetra_GetData(kImuHandle, &d) != 0 ||
-      (d.validMask & mask) == 0) {
-    return std::nullopt;
-  }
-  return read(d);
+auto Group(std::uint32_t mask, Read read) {
+  return
+      [mask, read](const KinetraData& d)
+          -> std::optional<decltype(read(std::declval<const KinetraData&>()))> {
+        if ((d.validMask & mask) == 0) {
+          return std::nullopt;
+        }
+        return read(d);
+      };
+}
+
+/// A value of the IMU record by hand, from a record fetched for it alone;
+/// empty when the fetch fails.
+template <typename Value>
+auto Fetched(Value value) {
+  return [value] {
+    KinetraData d;
+    d.validMask = 0;
+    const bool fetched = KELVARA_Kinetra_GetData(kImuHandle, &d) == 0;
+    return fetched ? value(d) : decltype(value(d)){};
+  };
 }
 
 wpi::math::Quaternion ToQuaternion(const double (&q)[4]) {
@@ -100,102 +113,144 @@ void RegisterKinetra(kelvara::Kinetra& imu) {
   Pair(
       "Kinetra/IsConnected", [&] { return imu.IsConnected(); },
       [] { return KELVARA_Kinetra_IsConnected(kImuHandle) != 0; });
+  // Each value by hand: the validity bits it needs and its conversion.
+  const auto yaw = Group(0x001, [](auto& d) { return degree_t{d.yaw}; });
+  const auto pitch = Group(0x002, [](auto& d) { return degree_t{d.pitch}; });
+  const auto roll = Group(0x002, [](auto& d) { return degree_t{d.roll}; });
+  const auto angle = Group(0x004, [](auto& d) { return degree_t{d.angle}; });
+  const auto rotation2d = Group(
+      0x001, [](auto& d) { return wpi::math::Rotation2d{degree_t{d.yaw}}; });
+  const auto rotation3d = Group(0x008, [](auto& d) {
+    return wpi::math::Rotation3d{ToQuaternion(d.quaternion6d)};
+  });
+  const auto quaternion6d =
+      Group(0x008, [](auto& d) { return ToQuaternion(d.quaternion6d); });
+  const auto quaternion9d =
+      Group(0x010, [](auto& d) { return ToQuaternion(d.quaternion9d); });
+  const auto angularVelocity = Group(0x020, [](auto& d) {
+    const double* v = d.angularVelocity;
+    return kelvara::AngularVelocity3d{units::radians_per_second_t{v[0]},
+                                      units::radians_per_second_t{v[1]},
+                                      units::radians_per_second_t{v[2]}};
+  });
+  const auto linearAcceleration = Group(0x040, [](auto& d) {
+    const double* v = d.linearAcceleration;
+    using A = units::meters_per_second_squared_t;
+    return kelvara::Acceleration3d{A{v[0]}, A{v[1]}, A{v[2]}};
+  });
+  const auto magneticField = Group(0x080, [](auto& d) {
+    const double* v = d.magneticField;
+    using T = units::microtesla_t;
+    return kelvara::MagneticField{T{v[0]}, T{v[1]}, T{v[2]}, T{v[3]}};
+  });
+  const auto algorithmState = Group(0x100, [](auto& d) {
+    return kelvara::AlgorithmState{
+        d.algorithmVector[0],  d.algorithmVector[1],  d.algorithmVector[2],
+        d.algorithmFlag0 != 0, d.algorithmFlag1 != 0, d.algorithmValue0,
+        d.algorithmValue1,     d.algorithmValue2,     d.algorithmValue3};
+  });
+  const auto temperature =
+      Group(0x200, [](auto& d) { return units::celsius_t{d.temperature}; });
+  const auto timestamp = Group(0x3FF, [](auto& d) {
+    return units::second_t{
+        units::nanosecond_t{static_cast<double>(d.timestampNs)}};
+  });
+  const auto timeSynced =
+      Group(0x3FF, [](auto& d) { return d.timeSynced != 0; });
+
   Pair(
-      "Kinetra/GetYaw", [&] { return imu.GetYaw(); },
-      [] { return Imu(0x001, [](auto& d) { return degree_t{d.yaw}; }); });
+      "Kinetra/GetYaw", [&] { return imu.GetYaw(); }, Fetched(yaw));
   Pair(
-      "Kinetra/GetPitch", [&] { return imu.GetPitch(); },
-      [] { return Imu(0x002, [](auto& d) { return degree_t{d.pitch}; }); });
+      "Kinetra/GetPitch", [&] { return imu.GetPitch(); }, Fetched(pitch));
   Pair(
-      "Kinetra/GetRoll", [&] { return imu.GetRoll(); },
-      [] { return Imu(0x002, [](auto& d) { return degree_t{d.roll}; }); });
+      "Kinetra/GetRoll", [&] { return imu.GetRoll(); }, Fetched(roll));
   Pair(
-      "Kinetra/GetAngle", [&] { return imu.GetAngle(); },
-      [] { return Imu(0x004, [](auto& d) { return degree_t{d.angle}; }); });
+      "Kinetra/GetAngle", [&] { return imu.GetAngle(); }, Fetched(angle));
   Pair(
       "Kinetra/GetRotation2d", [&] { return imu.GetRotation2d(); },
-      [] {
-        return Imu(0x001, [](auto& d) {
-          return wpi::math::Rotation2d{degree_t{d.yaw}};
-        });
-      });
+      Fetched(rotation2d));
   Pair(
       "Kinetra/GetRotation3d", [&] { return imu.GetRotation3d(); },
-      [] {
-        return Imu(0x008, [](auto& d) {
-          return wpi::math::Rotation3d{ToQuaternion(d.quaternion6d)};
-        });
-      });
+      Fetched(rotation3d));
   Pair(
       "Kinetra/GetQuaternion6d", [&] { return imu.GetQuaternion6d(); },
-      [] {
-        return Imu(0x008, [](auto& d) { return ToQuaternion(d.quaternion6d); });
-      });
+      Fetched(quaternion6d));
   Pair(
       "Kinetra/GetQuaternion9d", [&] { return imu.GetQuaternion9d(); },
-      [] {
-        return Imu(0x010, [](auto& d) { return ToQuaternion(d.quaternion9d); });
-      });
+      Fetched(quaternion9d));
   Pair(
       "Kinetra/GetAngularVelocity", [&] { return imu.GetAngularVelocity(); },
-      [] {
-        return Imu(0x020, [](auto& d) {
-          const double* v = d.angularVelocity;
-          return kelvara::AngularVelocity3d{units::radians_per_second_t{v[0]},
-                                            units::radians_per_second_t{v[1]},
-                                            units::radians_per_second_t{v[2]}};
-        });
-      });
+      Fetched(angularVelocity));
   Pair(
       "Kinetra/GetLinearAcceleration",
-      [&] { return imu.GetLinearAcceleration(); },
-      [] {
-        return Imu(0x040, [](auto& d) {
-          const double* v = d.linearAcceleration;
-          using A = units::meters_per_second_squared_t;
-          return kelvara::Acceleration3d{A{v[0]}, A{v[1]}, A{v[2]}};
-        });
-      });
+      [&] { return imu.GetLinearAcceleration(); }, Fetched(linearAcceleration));
   Pair(
       "Kinetra/GetMagneticField", [&] { return imu.GetMagneticField(); },
-      [] {
-        return Imu(0x080, [](auto& d) {
-          const double* v = d.magneticField;
-          using T = units::microtesla_t;
-          return kelvara::MagneticField{T{v[0]}, T{v[1]}, T{v[2]}, T{v[3]}};
-        });
-      });
+      Fetched(magneticField));
   Pair(
       "Kinetra/GetAlgorithmState", [&] { return imu.GetAlgorithmState(); },
-      [] {
-        return Imu(0x100, [](auto& d) {
-          return kelvara::AlgorithmState{
-              d.algorithmVector[0],  d.algorithmVector[1],
-              d.algorithmVector[2],  d.algorithmFlag0 != 0,
-              d.algorithmFlag1 != 0, d.algorithmValue0,
-              d.algorithmValue1,     d.algorithmValue2,
-              d.algorithmValue3};
-        });
-      });
+      Fetched(algorithmState));
   Pair(
       "Kinetra/GetTemperature", [&] { return imu.GetTemperature(); },
-      [] {
-        return Imu(0x200,
-                   [](auto& d) { return units::celsius_t{d.temperature}; });
-      });
+      Fetched(temperature));
   Pair(
       "Kinetra/GetTimestamp", [&] { return imu.GetTimestamp(); },
-      [] {
-        return Imu(0x3FF, [](auto& d) {
-          return units::second_t{
-              units::nanosecond_t{static_cast<double>(d.timestampNs)}};
-        });
-      });
+      Fetched(timestamp));
   Pair(
       "Kinetra/IsTimeSynced", [&] { return imu.IsTimeSynced(); },
-      [] {
-        return Imu(0x3FF, [](auto& d) { return d.timeSynced != 0; })
-            .value_or(false);
+      [=] { return Fetched(timeSynced)().value_or(false); });
+
+  // The whole sample from one record, and the same values from fifteen
+  // getters in a row (fifteen records), each beside its version by hand.
+  const auto sample = [=](auto value) {
+    return kelvara::KinetraSample{value(yaw),
+                                  value(pitch),
+                                  value(roll),
+                                  value(angle),
+                                  value(rotation2d),
+                                  value(rotation3d),
+                                  value(quaternion6d),
+                                  value(quaternion9d),
+                                  value(angularVelocity),
+                                  value(linearAcceleration),
+                                  value(magneticField),
+                                  value(algorithmState),
+                                  value(temperature),
+                                  value(timestamp),
+                                  value(timeSynced).value_or(false)};
+  };
+  Pair(
+      "Kinetra/GetSample", [&] { return imu.GetSample(); },
+      [=]() -> std::expected<kelvara::KinetraSample, Status> {
+        KinetraData d;
+        d.validMask = 0;
+        const std::int32_t code = KELVARA_Kinetra_GetData(kImuHandle, &d);
+        if (code != 0) {
+          return std::unexpected{ToStatus(code)};
+        }
+        return sample([&d](const auto& group) { return group(d); });
+      });
+  Pair(
+      "Kinetra/GetSample(fifteen getters)",
+      [&] {
+        return kelvara::KinetraSample{imu.GetYaw(),
+                                      imu.GetPitch(),
+                                      imu.GetRoll(),
+                                      imu.GetAngle(),
+                                      imu.GetRotation2d(),
+                                      imu.GetRotation3d(),
+                                      imu.GetQuaternion6d(),
+                                      imu.GetQuaternion9d(),
+                                      imu.GetAngularVelocity(),
+                                      imu.GetLinearAcceleration(),
+                                      imu.GetMagneticField(),
+                                      imu.GetAlgorithmState(),
+                                      imu.GetTemperature(),
+                                      imu.GetTimestamp(),
+                                      imu.IsTimeSynced()};
+      },
+      [=] {
+        return sample([](const auto& group) { return Fetched(group)(); });
       });
   Pair(
       "Kinetra/ResetYaw", [&] { return imu.ResetYaw(); },

@@ -68,7 +68,9 @@ constexpr double kWall = 2.45;
 
 /// What robot code read in one step.
 struct Readings {
+  /// Yaw, pitch and roll of one IMU sample, and the time it was taken.
   std::optional<degree_t> yaw, pitch, roll;
+  std::optional<second_t> sampleTime;
   std::optional<kelvara::LumenoReading> color;
   /// The tile whose learnt colour matched; null when none did.
   const Tile* matchedTile = nullptr;
@@ -116,9 +118,12 @@ class Robot {
   /// One step of robot code: read the sensors, decide the drive command.
   void Step() {
     Readings& r = m_readings;
-    r.yaw = m_imu.GetYaw();
-    r.pitch = m_imu.GetPitch();
-    r.roll = m_imu.GetRoll();
+    // One sample: yaw, pitch and roll measured together, with their time.
+    const auto sample = m_imu.GetSample();
+    r.yaw = sample ? sample->yaw : std::nullopt;
+    r.pitch = sample ? sample->pitch : std::nullopt;
+    r.roll = sample ? sample->roll : std::nullopt;
+    r.sampleTime = sample ? sample->timestamp : std::nullopt;
     r.color = m_color.GetColor();
     const auto match = m_color.GetMatch();
     r.matchedTile = nullptr;
@@ -295,7 +300,9 @@ class Dashboard {
         << PhaseName(robot) << "  at " << Fixed(position, 2) << " m"
         << EndLine();
     out << "Kinetra yaw " << Angle(r.yaw) << "  pitch " << Angle(r.pitch)
-        << "  roll " << Angle(r.roll) << EndLine();
+        << "  roll " << Angle(r.roll) << "  at "
+        << (r.sampleTime ? Fixed(r.sampleTime->value(), 3) + " s" : "?")
+        << EndLine();
     out << "Lumeno  " << Swatch(r.color) << ' '
         << (r.matchedTile == nullptr
                 ? std::string{"no palette colour"}
