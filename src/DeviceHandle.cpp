@@ -1,4 +1,4 @@
-#include "kelvara/DeviceHandle.hpp"
+#include "kelvara/detail/DeviceHandle.hpp"
 
 #include <utility>
 
@@ -31,6 +31,8 @@ void Release<Vantor>(std::int32_t handle) noexcept {
 
 }  // namespace
 
+namespace detail {
+
 template <typename Device>
 DeviceHandle<Device>::DeviceHandle(DeviceHandle&& other) noexcept
     : m_handle{std::exchange(other.m_handle, 0)} {}
@@ -53,6 +55,8 @@ DeviceHandle<Device>::~DeviceHandle() {
 template class DeviceHandle<Kinetra>;
 template class DeviceHandle<Lumeno>;
 template class DeviceHandle<Vantor>;
+
+}  // namespace detail
 
 static_assert(sizeof(Kinetra) == 4, "a Kinetra is exactly its handle");
 static_assert(sizeof(Vantor) == 4, "a Vantor is exactly its handle");

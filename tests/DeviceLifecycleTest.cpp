@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,15 @@ using kelvara::testing::RecordingDriver;
 using Arguments = std::vector<DriverArgument>;
 
 constexpr int kKinetraExtra = -123456;
+
+// Only the device classes make handles: code that is not a device cannot
+// release a device by making a handle of its own.
+static_assert(!std::is_constructible_v<
+              kelvara::detail::DeviceHandle<kelvara::Kinetra>, std::int32_t>);
+static_assert(!std::is_constructible_v<
+              kelvara::detail::DeviceHandle<kelvara::Lumeno>, std::int32_t>);
+static_assert(!std::is_constructible_v<
+              kelvara::detail::DeviceHandle<kelvara::Vantor>, std::int32_t>);
 
 /// How a test opens a device of class D and which driver functions serve it:
 /// the five lifecycle functions of each class follow each other in

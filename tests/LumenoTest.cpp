@@ -1,6 +1,7 @@
 // The colour sensor's operations, observed at the driver boundary, and its
 // palette, observed through GetMatch.
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -266,6 +267,36 @@ TEST_F(LumenoTest, MovesCarryPaletteAndThreshold) {
   EXPECT_EQ(Matched(target), "blue");
   // NOLINTNEXTLINE(bugprone-use-after-move): the moved-from state is tested.
   EXPECT_EQ(Matched(m_sensor), std::nullopt);
+}
+
+TEST_F(LumenoTest, DestructionReleasesTheDeviceBeforeThePalette) {
+  // Each release of memory during the destruction notes how many devices
+  // the driver had released by then.
+  struct Seen {
+    const kelvara::testing::RecordingDriver* driver;
+    std::array<std::size_t, 8> releasedDevices{};
+    std::size_t count = 0;
+  } seen{&m_driver};
+  {
+    Lumeno sensor = Lumeno::Usb();
+    sensor.AddColor("a palette entry with a name too long to be stored inline",
+                    kP);
+    m_driver.ClearCalls();
+    kelvara::test::OnRelease(
+        [](void* context) {
+          auto& s = *static_cast<Seen*>(context);
+          if (s.count < s.releasedDevices.size()) {
+            s.releasedDevices[s.count] =
+                s.driver->CountOf(DriverFunction::kLumenoDestroy);
+          }
+          ++s.count;
+        },
+        &seen);
+  }
+  kelvara::test::OnRelease(nullptr, nullptr);
+  ASSERT_EQ(seen.count, 2u);  // the entry's name, then the palette
+  EXPECT_EQ(seen.releasedDevices[0], 1u);
+  EXPECT_EQ(seen.releasedDevices[1], 1u);
 }
 
 TEST_F(LumenoTest, SensorOperationsAllocateNothingAndGetMatchOnlyTheName) {

@@ -18,7 +18,7 @@
 #include <wpi/units/temperature.hpp>
 #include <wpi/units/time.hpp>
 
-#include "kelvara/DeviceHandle.hpp"
+#include "kelvara/detail/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
@@ -593,7 +593,7 @@ class Kinetra {
     return field(values);
   }
 
-  DeviceHandle<Kinetra> m_handle;
+  detail::DeviceHandle<Kinetra> m_handle;
 };
 
 }  // namespace kelvara

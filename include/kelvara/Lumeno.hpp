@@ -14,10 +14,10 @@
 #include <wpi/units/time.hpp>
 #include <wpi/util/Color.hpp>
 
-#include "kelvara/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
+#include "kelvara/detail/DeviceHandle.hpp"
 
 namespace kelvara {
 
@@ -309,9 +309,11 @@ class Lumeno {
   /// SetFixedDistance with the distance in millimetres.
   Status SetFixedDistanceMillimeters(double millimeters);
 
-  DeviceHandle<Lumeno> m_handle;
   std::vector<std::pair<std::string, Chromaticity>> m_palette;
   double m_matchThreshold = 0.05;
+  // Declared last, so that it is destroyed first: the device is released
+  // before its palette.
+  detail::DeviceHandle<Lumeno> m_handle;
 };
 
 }  // namespace kelvara

@@ -11,7 +11,7 @@
 #include <wpi/hardware/bus/CANPort.hpp>
 #include <wpi/units/length.hpp>
 
-#include "kelvara/DeviceHandle.hpp"
+#include "kelvara/detail/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
@@ -285,7 +285,7 @@ class Vantor {
   /// Opens the device on CAN; returns the driver's handle.
   static std::int32_t OpenCan(std::int32_t port, std::int32_t canId);
 
-  DeviceHandle<Vantor> m_handle;
+  detail::DeviceHandle<Vantor> m_handle;
 };
 
 }  // namespace kelvara

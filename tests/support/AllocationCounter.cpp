@@ -6,6 +6,15 @@
 namespace {
 
 thread_local std::size_t t_allocations = 0;
+thread_local void (*t_releaseHook)(void*) = nullptr;
+thread_local void* t_releaseContext = nullptr;
+
+void Release(void* p) noexcept {
+  if (p != nullptr && t_releaseHook != nullptr) {
+    t_releaseHook(t_releaseContext);
+  }
+  std::free(p);
+}
 
 void* Allocate(std::size_t size) {
   ++t_allocations;
@@ -31,6 +40,11 @@ namespace kelvara::test {
 
 std::size_t AllocationCount() noexcept {
   return t_allocations;
+}
+
+void OnRelease(void (*hook)(void* context), void* context) noexcept {
+  t_releaseHook = hook;
+  t_releaseContext = context;
 }
 
 }  // namespace kelvara::test
@@ -62,26 +76,26 @@ void* operator new[](std::size_t size, std::align_val_t alignment) {
   return AllocateAligned(size, alignment);
 }
 void operator delete(void* p) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete[](void* p) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  std::free(p);
+  Release(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  std::free(p);
+  Release(p);
 }

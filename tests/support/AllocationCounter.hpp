@@ -1,6 +1,7 @@
 // Counts heap allocations. Linking AllocationCounter.cpp into a test binary
 // replaces the global operator new with one that counts, per thread, every
-// allocation made through it.
+// allocation made through it, and operator delete with one that can report
+// each release to the test.
 #pragma once
 
 #include <cstddef>
@@ -18,5 +19,10 @@ std::size_t CountAllocations(F&& f) {
   std::forward<F>(f)();
   return AllocationCount() - before;
 }
+
+/// Makes every release of heap memory on the calling thread call hook (with
+/// context) before the memory is freed; null stops it. The hook must neither
+/// allocate nor release memory.
+void OnRelease(void (*hook)(void* context), void* context) noexcept;
 
 }  // namespace kelvara::test

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace kelvara {
+namespace kelvara::detail {
 
 /**
  * The driver handle that a device object owns: the device object's only link
@@ -10,15 +10,15 @@ namespace kelvara {
  * its owner is destroyed or move-assigned over. A handle of 0 means that the
  * owner holds no device (it was moved from); it is released like any other.
  *
+ * Only the owning device class can make one or read the handle, so no other
+ * code can release a device that it does not own.
+ *
  * @tparam Device the device class that owns the handle (Kinetra, Lumeno or
  *     Vantor); it selects the driver's release function.
  */
 template <typename Device>
 class DeviceHandle {
  public:
-  /// Takes ownership of a handle issued by the driver.
-  explicit DeviceHandle(std::int32_t handle) noexcept : m_handle{handle} {}
-
   /// Takes the other handle and leaves 0 in its place.
   DeviceHandle(DeviceHandle&& other) noexcept;
 
@@ -32,11 +32,16 @@ class DeviceHandle {
   /// Releases the handle, 0 included.
   ~DeviceHandle();
 
+ private:
+  friend Device;
+
+  /// Takes ownership of a handle issued by the driver.
+  explicit DeviceHandle(std::int32_t handle) noexcept : m_handle{handle} {}
+
   /// The driver handle, for passing to driver calls.
   std::int32_t Get() const noexcept { return m_handle; }
 
- private:
   std::int32_t m_handle;
 };
 
-}  // namespace kelvara
+}  // namespace kelvara::detail
