@@ -1,11 +1,14 @@
 # Installs the library, its public headers, the drivers for simulation and
 # tests, a CMake package (find_package(KelvaraLib)) and a pkg-config file.
+# With KELVARA_INSTALL_SIM_DRIVER off (a robot image) the simulated driver
+# stays out: installed as libKelvaraLibDriver.so it would take the real
+# driver module's place, for the robot's loader and for a later configure.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(_kelvara_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/KelvaraLib)
 set(_kelvara_targets KelvaraLib KelvaraDriverHeaders KelvaraRecordingDriver)
-if(TARGET KelvaraSimDriver)
+if(KELVARA_INSTALL_SIM_DRIVER)
   list(APPEND _kelvara_targets KelvaraSimDriver)
 endif()
 if(KELVARA_USING_WPILIB_STANDIN)
@@ -26,7 +29,7 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/testing/include/kelvara/testing
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/driver
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvara
   FILES_MATCHING PATTERN "*.hpp")
-if(TARGET KelvaraSimDriver)
+if(KELVARA_INSTALL_SIM_DRIVER)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/sim/include/kelvara/sim
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvara)
 endif()

@@ -1,4 +1,5 @@
-# Checks the dynamic symbols of the project's shared libraries:
+# Checks the dynamic symbols of the project's shared libraries (and the
+# external ones of its static library):
 #   - no symbol, defined or undefined, of any library mentions the wpi
 #     namespace once demangled, so that the binaries link with every WPILib
 #     build;
@@ -11,9 +12,15 @@
 #         -P CheckSymbols.cmake
 cmake_minimum_required(VERSION 3.25)
 
-# One entry per dynamic symbol, "<nm type> <name>"; demangled with -C.
+# One entry per dynamic symbol, "<nm type> <name>"; demangled with -C. For a
+# static library (the recording driver), what its objects link with: their
+# external symbols.
 function(read_symbols library options out)
-  execute_process(COMMAND "${NM}" -D ${options} "${library}"
+  set(table -D)
+  if(library MATCHES "\\.a$")
+    set(table -g)
+  endif()
+  execute_process(COMMAND "${NM}" ${table} ${options} "${library}"
     OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "${NM} failed on ${library}: ${errors}")
