@@ -1,0 +1,247 @@
+"""The package checker against small synthetic packages: a sound one passes,
+and each package broken in one way fails that one rule and no other."""
+
+import contextlib
+import io
+import json
+import struct
+import sys
+import tempfile
+import unittest
+import zipfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+import check_vendordep  # noqa: E402
+
+X86, ARM = 62, 183
+GROUP = "com/example"
+
+
+def elf(machine, soname=None, needed=(), symbols=()):
+    """A 64-bit little-endian ELF file with the given dynamic section and
+    symbols (a relocatable object, with a plain symbol table, when it has no
+    SONAME and needs nothing)."""
+    shared = soname is not None or bool(needed)
+    strings = b"\0"
+
+    def add(text):
+        nonlocal strings
+        strings += text.encode() + b"\0"
+        return len(strings) - len(text) - 1
+
+    symtab = bytes(24) + b"".join(struct.pack("<IBBHQQ", add(s), 0x12, 0, 1, 0, 0)
+                                  for s in symbols)
+    dynamic = b"".join(struct.pack("<qQ", 1, add(n)) for n in needed)
+    if soname is not None:
+        dynamic += struct.pack("<qQ", 14, add(soname))
+    dynamic += bytes(16)
+    body = [(3, strings, 0, 0), (11 if shared else 2, symtab, 1, 24)]
+    if shared:
+        body.append((6, dynamic, 1, 16))
+    offset, data, headers = 64, b"", [bytes(64)]
+    for kind, contents, link, entsize in body:
+        headers.append(struct.pack("<IIQQQQIIQQ", 0, kind, 0, 0, offset, len(contents),
+                                   link, 0, 1, entsize))
+        data += contents
+        offset += len(contents)
+    ident = b"\x7fELF\x02\x01\x01".ljust(16, b"\0")
+    header = struct.pack("<16sHHIQQQIHHHHHH", ident, 3 if shared else 1, machine, 1, 0, 0,
+                         offset, 0, 64, 0, 0, 64, len(headers), 0)
+    return header + data + b"".join(headers)
+
+
+def archive(members):
+    """A GNU ar archive, with a long-name table for names over 15 characters."""
+    names = b"".join(n.encode() + b"/\n" for n in members if len(n) > 15)
+    out, long_offset = b"!<arch>\n", 0
+
+    def entry(name, data):
+        header = f"{name:<16}{0:<12}{0:<6}{0:<6}{644:<8}{len(data):<10}`\n".encode()
+        return header + data + (b"\n" if len(data) % 2 else b"")
+
+    if names:
+        out += entry("//", names)
+    for name, data in members.items():
+        if len(name) > 15:
+            out += entry(f"/{long_offset}", data)
+            long_offset += len(name) + 2
+        else:
+            out += entry(f"{name}/", data)
+    return out
+
+
+def render(value):
+    if isinstance(value, dict) and "archive" in value:
+        return archive({n: render(m) for n, m in value["archive"].items()})
+    if isinstance(value, dict):
+        return elf(**value)
+    return value
+
+
+def library(machine, name="Lib", soname=True):
+    return {"machine": machine, "soname": f"lib{name}.so" if soname else None,
+            "needed": ["libLibDriver.so", "libstdc++.so.6", "libm.so.6", "libc.so.6",
+                       "ld-linux-aarch64.so.1", "libwpiutil.so"],
+            "symbols": ["_ZN7kelvara7Kinetra6GetYawEv", "_ZN7kelvara5units4WrapEd",
+                        "wpi_helper", "KELVARA_Kinetra_GetData", "_ZNSt6vectorIiSaIiEED1Ev"]}
+
+
+def zip_path(artifact, classifier):
+    return f"{GROUP}/{artifact}/1.0/{artifact}-1.0-{classifier}.zip"
+
+
+def sound_package():
+    """(JSON document, {Maven path: bytes or {zip entry: contents}})."""
+    entry = {"groupId": "com.example", "artifactId": "Lib-cpp", "version": "1.0",
+             "libName": "Lib", "headerClassifier": "headers", "sourcesClassifier": "sources",
+             "binaryPlatforms": ["linuxsystemcore", "linuxarm64", "linuxx86-64"],
+             "skipInvalidPlatforms": False, "sharedLibrary": True}
+    sim = dict(entry, artifactId="Driver-sim", libName="LibDriver",
+               binaryPlatforms=["linuxx86-64"], skipInvalidPlatforms=True, simMode="swsim")
+    doc = {"fileName": "Lib.json", "name": "Lib", "version": "1.0",
+           "uuid": "16068234-a2ac-40eb-ab27-82e51ae82793", "wpilibYear": "2027_alpha5",
+           "mavenUrls": ["file:///tmp/maven"], "jsonUrl": "", "javaDependencies": [],
+           "jniDependencies": [], "cppDependencies": [entry, sim]}
+    files = {}
+    for artifact, lib, platforms in (("Lib-cpp", "Lib", entry["binaryPlatforms"]),
+                                     ("Driver-sim", "LibDriver", ["linuxx86-64"])):
+        files[f"{GROUP}/{artifact}/1.0/{artifact}-1.0.pom"] = b"<project/>"
+        files[zip_path(artifact, "headers")] = {"lib/Api.hpp": b"#pragma once\n"}
+        files[zip_path(artifact, "sources")] = {"Api.cpp": b"int f();\n", "Api.hpp": b""}
+        for platform in platforms:
+            folder, machine = check_vendordep.PLATFORMS[platform]
+            for flavour in ("", "debug"):
+                files[zip_path(artifact, platform + flavour)] = {
+                    f"{folder}/shared/lib{lib}.so": library(machine, lib)}
+    # Not listed in the JSON, and still checked: a static library.
+    files[zip_path("Rec", "linuxx86-64static")] = {"linux/x86-64/static/libRec.a": {
+        "archive": {"RecordingDriver.cpp.o": {"machine": X86, "symbols": ["KELVARA_X"]},
+                    "Short.o": {"machine": X86, "symbols": ["_ZN7kelvara7testing1fEv"]}}}}
+    return doc, files
+
+
+def write(root, doc, files):
+    root.joinpath("Lib.json").write_text(json.dumps(doc))
+    for name, value in files.items():
+        path = root / "maven" / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        if isinstance(value, dict):
+            with zipfile.ZipFile(path, "w") as out:
+                for entry, contents in value.items():
+                    out.writestr(entry, render(contents))
+        else:
+            path.write_bytes(value)
+
+
+LIB = "linux/systemcore/shared/libLib.so"
+X86_LIB = "linux/x86-64/shared/libLib.so"
+ARCHIVE = "linux/x86-64/static/libRec.a"
+
+
+def lib_of(files, classifier="linuxsystemcore", entry=LIB):
+    return files[zip_path("Lib-cpp", classifier)][entry]
+
+
+def member(files):
+    return files[zip_path("Rec", "linuxx86-64static")][ARCHIVE]["archive"]["Short.o"]
+
+
+def rename_library(files):
+    contents = files[zip_path("Lib-cpp", "linuxsystemcore")]
+    contents[LIB.replace("libLib", "libLib2")] = dict(contents.pop(LIB), soname="libLib2.so")
+
+
+# (what is broken, how, the one rule that must fail)
+BROKEN = [
+    ("frcYear beside wpilibYear", lambda d, f: d.update(frcYear="2027"), "schema"),
+    ("no wpilibYear", lambda d, f: d.pop("wpilibYear"), "schema"),
+    ("no mavenUrls entry", lambda d, f: d.update(mavenUrls=[]), "schema"),
+    ("jsonUrl not a string", lambda d, f: d.update(jsonUrl=None), "schema"),
+    ("sharedLibrary as text",
+     lambda d, f: d["cppDependencies"][0].update(sharedLibrary="true"), "schema"),
+    ("unknown simMode", lambda d, f: d["cppDependencies"][1].update(simMode="sim"), "schema"),
+    ("unknown platform",
+     lambda d, f: d["cppDependencies"][1]["binaryPlatforms"].append("linuxathena"), "schema"),
+    ("fileName not the file's", lambda d, f: d.update(fileName="Other.json"), "schema"),
+    ("uuid one digit short",
+     lambda d, f: d.update(uuid="1606823-a2ac-40eb-ab27-82e51ae82793"), "uuid"),
+    ("uuid not hexadecimal",
+     lambda d, f: d.update(uuid="g6068234-a2ac-40eb-ab27-82e51ae82793"), "uuid"),
+    ("debug zip missing", lambda d, f: f.pop(zip_path("Lib-cpp", "linuxarm64debug")),
+     "artifact"),
+    ("pom missing", lambda d, f: f.pop(f"{GROUP}/Driver-sim/1.0/Driver-sim-1.0.pom"),
+     "artifact"),
+    ("sources zip missing", lambda d, f: f.pop(zip_path("Lib-cpp", "sources")), "artifact"),
+    ("library under another name", lambda d, f: rename_library(f), "artifact"),
+    ("headers zip holds a library",
+     lambda d, f: f[zip_path("Lib-cpp", "headers")].update({"lib/x.h": elf(ARM)}), "headers"),
+    ("headers zip holds a source",
+     lambda d, f: f[zip_path("Lib-cpp", "headers")].update({"Api.cpp": b""}), "headers"),
+    ("sources zip holds an object",
+     lambda d, f: f[zip_path("Driver-sim", "sources")].update({"Api.o": b""}), "headers"),
+    ("binary zip holds a header",
+     lambda d, f: f[zip_path("Lib-cpp", "linuxarm64")].update({"Api.hpp": b""}), "contents"),
+    ("robot library built for x86-64",
+     lambda d, f: lib_of(f).update(machine=X86), "machine"),
+    ("desktop library built for AArch64",
+     lambda d, f: lib_of(f, "linuxx86-64debug", X86_LIB).update(machine=ARM), "machine"),
+    ("static library member for AArch64", lambda d, f: member(f).update(machine=ARM),
+     "machine"),
+    ("needs a library from outside", lambda d, f: lib_of(f)["needed"].append("libusb.so.0"),
+     "needed"),
+    ("versioned SONAME", lambda d, f: lib_of(f).update(soname="libLib.so.0"), "soname"),
+    ("exports a function taking a WPILib type",
+     lambda d, f: lib_of(f)["symbols"].append("_ZN7kelvara7KinetraC1EiN3wpi7CANPortEi"),
+     "wpilib-symbol"),
+    ("imports a WPILib function",
+     lambda d, f: lib_of(f, "linuxx86-64", X86_LIB)["symbols"].append("_ZN3frc5TimerC1Ev"),
+     "wpilib-symbol"),
+    ("static library names a WPILib unit",
+     lambda d, f: member(f)["symbols"].append(
+         "_ZN7kelvara3SetEN3wpi5units6unit_tIdEE"), "wpilib-symbol"),
+]
+
+
+class CheckVendordepTest(unittest.TestCase):
+    def check(self, doc, files, external=()):
+        with tempfile.TemporaryDirectory() as tmp:
+            root = Path(tmp)
+            write(root, doc, files)
+            return check_vendordep.check(root / "Lib.json", root / "maven", external)
+
+    def test_sound_package_passes(self):
+        doc, files = sound_package()
+        self.assertEqual(self.check(doc, files), [])
+
+    def test_each_broken_rule_fails_alone(self):
+        for what, breaks, rule in BROKEN:
+            with self.subTest(what):
+                doc, files = sound_package()
+                breaks(doc, files)
+                failures = self.check(doc, files)
+                self.assertTrue(failures)
+                self.assertEqual({r for r, _ in failures}, {rule}, failures)
+
+    def test_artifact_published_elsewhere_is_looked_for_only_when_not_external(self):
+        doc, files = sound_package()
+        doc["cppDependencies"].append(dict(doc["cppDependencies"][0], groupId="com.vendor",
+                                           artifactId="Driver", simMode="hwsim"))
+        self.assertEqual(self.check(doc, files, ["com.vendor:Driver"]), [])
+        self.assertEqual({r for r, _ in self.check(doc, files)}, {"artifact"})
+
+    def test_exit_code_tells_pass_from_fail(self):
+        doc, files = sound_package()
+        with tempfile.TemporaryDirectory() as tmp:
+            root = Path(tmp)
+            write(root, doc, files)
+            args = [str(root / "Lib.json"), str(root / "maven")]
+            with contextlib.redirect_stdout(io.StringIO()) as out:
+                self.assertEqual(check_vendordep.main(args), 0)
+                (root / "maven" / zip_path("Lib-cpp", "linuxx86-64")).unlink()
+                self.assertEqual(check_vendordep.main(args), 1)
+            self.assertIn("FAIL [artifact]", out.getvalue())
+
+
+if __name__ == "__main__":
+    unittest.main()
