@@ -18,7 +18,9 @@ is 0 when none was found, 1 otherwise. The rules:
   needed         a shared library needs only the C and C++ runtimes, WPILib's
                  libraries and the package's own libraries (DT_NEEDED)
   soname         a shared library's SONAME is its file name, or it has none
-  wpilib-symbol  no symbol, defined or undefined, names a WPILib namespace
+  wpilib-symbol  no symbol that other binaries link against (a shared
+                 library's dynamic symbols, an object's global ones), defined
+                 or undefined, names a WPILib namespace
 
 Every zip in the Maven folder is checked, listed in the JSON or not.
 Symbol names are demangled with c++filt (binutils).
@@ -184,6 +186,7 @@ def zip_names(path):
 
 SHT_SYMTAB, SHT_STRTAB, SHT_DYNAMIC, SHT_DYNSYM = 2, 3, 6, 11
 DT_NEEDED, DT_SONAME = 1, 14
+STB_LOCAL = 0
 
 
 class ElfFile:
@@ -205,7 +208,7 @@ class ElfFile:
         def text(table, offset):
             return table[offset:table.index(b"\0", offset)].decode("utf-8", "replace")
 
-        self.needed, self.soname, self.symbols = [], None, []
+        self.needed, self.soname, dynamic, linked = [], None, None, []
         for _, kind, _, _, offset, size, link, _, _, entsize in sections:
             if kind == SHT_DYNAMIC:
                 table = strings(link)
@@ -217,10 +220,20 @@ class ElfFile:
                         self.soname = text(table, value)
             elif kind in (SHT_SYMTAB, SHT_DYNSYM):
                 table = strings(link)
+                if kind == SHT_DYNSYM:
+                    dynamic = []
                 for pos in range(offset, offset + size, entsize or 24):
-                    name = text(table, struct.unpack_from("<I", data, pos)[0])
-                    if name:
-                        self.symbols.append(name)
+                    name_offset, info = struct.unpack_from("<IB", data, pos)
+                    name = text(table, name_offset)
+                    if name and kind == SHT_DYNSYM:
+                        dynamic.append(name)
+                    elif name and info >> 4 != STB_LOCAL:
+                        linked.append(name)
+        # What other binaries link against: a shared library's dynamic
+        # symbols, an object's global and weak ones. Local symbols, and a
+        # shared library's full symbol table (kept in debug builds), are no
+        # part of the binary interface.
+        self.symbols = linked if dynamic is None else dynamic
 
 
 def archive_members(data):

@@ -18,10 +18,11 @@ X86, ARM = 62, 183
 GROUP = "com/example"
 
 
-def elf(machine, soname=None, needed=(), symbols=()):
+def elf(machine, soname=None, needed=(), symbols=(), hidden=()):
     """A 64-bit little-endian ELF file with the given dynamic section and
-    symbols (a relocatable object, with a plain symbol table, when it has no
-    SONAME and needs nothing)."""
+    symbols: a shared library, with symbols in its dynamic symbol table and
+    hidden ones in its full table, when it has a SONAME or needs a library;
+    else an object, with global symbols and hidden ones as local symbols."""
     shared = soname is not None or bool(needed)
     strings = b"\0"
 
@@ -30,15 +31,21 @@ def elf(machine, soname=None, needed=(), symbols=()):
         strings += text.encode() + b"\0"
         return len(strings) - len(text) - 1
 
-    symtab = bytes(24) + b"".join(struct.pack("<IBBHQQ", add(s), 0x12, 0, 1, 0, 0)
-                                  for s in symbols)
+    def table(names, binding):
+        return bytes(24) + b"".join(struct.pack("<IBBHQQ", add(n), binding << 4 | 2, 0, 1, 0, 0)
+                                    for n in names)
+
+    # Hidden: global in a shared library's full table, local in an object.
+    exported, unseen = table(symbols, 1), table(hidden, 1 if shared else 0)
     dynamic = b"".join(struct.pack("<qQ", 1, add(n)) for n in needed)
     if soname is not None:
         dynamic += struct.pack("<qQ", 14, add(soname))
     dynamic += bytes(16)
-    body = [(3, strings, 0, 0), (11 if shared else 2, symtab, 1, 24)]
     if shared:
-        body.append((6, dynamic, 1, 16))
+        body = [(3, strings, 0, 0), (11, exported, 1, 24), (2, unseen, 1, 24),
+                (6, dynamic, 1, 16)]
+    else:
+        body = [(3, strings, 0, 0), (2, unseen + exported[24:], 1, 24)]
     offset, data, headers = 64, b"", [bytes(64)]
     for kind, contents, link, entsize in body:
         headers.append(struct.pack("<IIQQQQIIQQ", 0, kind, 0, 0, offset, len(contents),
@@ -84,7 +91,8 @@ def library(machine, name="Lib", soname=True):
             "needed": ["libLibDriver.so", "libstdc++.so.6", "libm.so.6", "libc.so.6",
                        "ld-linux-aarch64.so.1", "libwpiutil.so"],
             "symbols": ["_ZN7kelvara7Kinetra6GetYawEv", "_ZN7kelvara5units4WrapEd",
-                        "wpi_helper", "KELVARA_Kinetra_GetData", "_ZNSt6vectorIiSaIiEED1Ev"]}
+                        "wpi_helper", "KELVARA_Kinetra_GetData", "_ZNSt6vectorIiSaIiEED1Ev"],
+            "hidden": ["_ZNSt8optionalIN3wpi5units6unit_tIdEEED1Ev"]}
 
 
 def zip_path(artifact, classifier):
@@ -117,7 +125,8 @@ def sound_package():
     # Not listed in the JSON, and still checked: a static library.
     files[zip_path("Rec", "linuxx86-64static")] = {"linux/x86-64/static/libRec.a": {
         "archive": {"RecordingDriver.cpp.o": {"machine": X86, "symbols": ["KELVARA_X"]},
-                    "Short.o": {"machine": X86, "symbols": ["_ZN7kelvara7testing1fEv"]}}}}
+                    "Short.o": {"machine": X86, "symbols": ["_ZN7kelvara7testing1fEv"],
+                                "hidden": ["_ZN12_GLOBAL__N_14WrapEN3wpi5units6unit_tIdEE"]}}}}
     return doc, files
 
 
