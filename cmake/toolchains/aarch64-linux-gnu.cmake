@@ -9,9 +9,12 @@ set(KELVARA_TARGET_TRIPLE aarch64-linux-gnu)
 set(CMAKE_C_COMPILER ${KELVARA_TARGET_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${KELVARA_TARGET_TRIPLE}-g++)
 
-# The cross sysroot that Debian's cross packages install into.
+# The cross sysroot that Debian's cross packages install into. More roots,
+# such as the install of a WPILib built for the target, can be given with
+# -DCMAKE_FIND_ROOT_PATH=<dir>.
 set(KELVARA_TARGET_SYSROOT /usr/${KELVARA_TARGET_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH ${KELVARA_TARGET_SYSROOT})
+list(APPEND CMAKE_FIND_ROOT_PATH ${KELVARA_TARGET_SYSROOT})
+list(REMOVE_DUPLICATES CMAKE_FIND_ROOT_PATH)
 # Programs come from the build machine; libraries, headers and packages only
 # from the target's sysroot, so that no x86-64 library is taken by mistake.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -13,7 +13,9 @@ set(configure "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${BINARY_DIR}"
   -DKELVARA_BUILD_TESTS=OFF -DKELVARA_BUILD_EXAMPLES=ON
   -DKELVARA_BUILD_BENCHMARKS=OFF -DKELVARA_INSTALL=OFF)
 if(TOOLCHAIN)
-  list(APPEND configure "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}")
+  # A cross build takes packages only from its root paths: PREFIX is one.
+  list(APPEND configure "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}"
+    "-DCMAKE_FIND_ROOT_PATH=${PREFIX}")
 endif()
 execute_process(COMMAND ${configure}
   OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
