@@ -44,7 +44,9 @@ function(run what log)
   endif()
 endfunction()
 
-# Builds and installs one configuration into <dir>/stage.
+# Builds and installs one configuration into <dir>/stage. The compiled
+# libraries name no WPILib type, so the stand-in builds the same binaries as
+# any WPILib would (and the cross sysroot holds none).
 function(build_libraries name build_type toolchain)
   set(dir ${WORK_DIR}/${name})
   set(options -DCMAKE_BUILD_TYPE=${build_type} -DCMAKE_INSTALL_LIBDIR=lib

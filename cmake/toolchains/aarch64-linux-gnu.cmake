@@ -16,7 +16,7 @@ set(KELVARA_TARGET_SYSROOT /usr/${KELVARA_TARGET_TRIPLE})
 list(APPEND CMAKE_FIND_ROOT_PATH ${KELVARA_TARGET_SYSROOT})
 list(REMOVE_DUPLICATES CMAKE_FIND_ROOT_PATH)
 # Programs come from the build machine; libraries, headers and packages only
-# from the target's sysroot, so that no x86-64 library is taken by mistake.
+# from the root paths, so that no x86-64 library is taken by mistake.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
