@@ -18,10 +18,10 @@
 #include <wpi/units/temperature.hpp>
 #include <wpi/units/time.hpp>
 
-#include "kelvara/detail/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
+#include "kelvara/detail/DeviceHandle.hpp"
 
 namespace kelvara {
 

@@ -11,10 +11,10 @@
 #include <wpi/hardware/bus/CANPort.hpp>
 #include <wpi/units/length.hpp>
 
-#include "kelvara/detail/DeviceHandle.hpp"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
+#include "kelvara/detail/DeviceHandle.hpp"
 
 namespace kelvara {
 
