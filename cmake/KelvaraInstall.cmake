@@ -52,10 +52,12 @@ install(FILES
   ${PROJECT_SOURCE_DIR}/cmake/KelvaraFindWpilib.cmake
   DESTINATION ${_kelvara_cmake_dir})
 
+# Also include/kelvara, where the driver headers are found as "driver/...",
+# as through the DriverHeaders target: the recording driver's header includes
+# the list of driver functions from there.
+set(KELVARA_PC_CFLAGS "-I\${includedir} -I\${includedir}/kelvara")
 if(KELVARA_USING_WPILIB_STANDIN)
-  set(KELVARA_PC_CFLAGS "-I\${includedir} -I\${prefix}/${KELVARA_STANDIN_INCLUDEDIR}")
-else()
-  set(KELVARA_PC_CFLAGS "-I\${includedir}")
+  string(APPEND KELVARA_PC_CFLAGS " -I\${prefix}/${KELVARA_STANDIN_INCLUDEDIR}")
 endif()
 # The prefix is found from the file's own place, so an install moved or made
 # with `cmake --install --prefix` still points to itself.

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <tuple>
 #include <utility>
 
 #include "driver/KelvaraLibDriver.hpp"
@@ -18,61 +19,7 @@ constexpr std::size_t kMaxArguments = 4;
 constexpr std::size_t kReservedCalls = 4096;
 
 constexpr std::array<std::string_view, kDriverFunctionCount> kNames{
-    "KELVARA_Kinetra_CreateCan",
-    "KELVARA_Kinetra_CreateUsb",
-    "KELVARA_Kinetra_CreateSerial",
-    "KELVARA_Kinetra_Destroy",
-    "KELVARA_Kinetra_IsConnected",
-    "KELVARA_Kinetra_GetData",
-    "KELVARA_Kinetra_ResetYaw",
-    "KELVARA_Kinetra_SetOutputRate",
-    "KELVARA_Kinetra_EnableMessages",
-    "KELVARA_Kinetra_SetYawAxes",
-    "KELVARA_Kinetra_GetFirmwareVersion",
-    "KELVARA_Kinetra_GetSensorUuid",
-    "KELVARA_Kinetra_SelfTest",
-    "KELVARA_Lumeno_CreateCan",
-    "KELVARA_Lumeno_CreateUsb",
-    "KELVARA_Lumeno_CreateSerial",
-    "KELVARA_Lumeno_Destroy",
-    "KELVARA_Lumeno_IsConnected",
-    "KELVARA_Lumeno_GetColor",
-    "KELVARA_Lumeno_SetSampleTime",
-    "KELVARA_Lumeno_SetLedBrightness",
-    "KELVARA_Lumeno_SetStatusLed",
-    "KELVARA_Lumeno_SetMeasureMode",
-    "KELVARA_Lumeno_GetConfigValue",
-    "KELVARA_Vantor_CreateCan",
-    "KELVARA_Vantor_CreateUsb",
-    "KELVARA_Vantor_CreateSerial",
-    "KELVARA_Vantor_Destroy",
-    "KELVARA_Vantor_IsConnected",
-    "KELVARA_Vantor_GetScan",
-    "KELVARA_Vantor_GetConfig",
-    "KELVARA_Vantor_SetOutputRate",
-    "KELVARA_Vantor_SetResolution",
-    "KELVARA_Vantor_SetRangingFrequency",
-    "KELVARA_Vantor_SetZoneMask",
-    "KELVARA_CanBus_RequestMode",
-    "KELVARA_CanBus_GetMode",
-};
-
-bool IsCreate(DriverFunction function) {
-  switch (function) {
-    case DriverFunction::kKinetraCreateCan:
-    case DriverFunction::kKinetraCreateUsb:
-    case DriverFunction::kKinetraCreateSerial:
-    case DriverFunction::kLumenoCreateCan:
-    case DriverFunction::kLumenoCreateUsb:
-    case DriverFunction::kLumenoCreateSerial:
-    case DriverFunction::kVantorCreateCan:
-    case DriverFunction::kVantorCreateUsb:
-    case DriverFunction::kVantorCreateSerial:
-      return true;
-    default:
-      return false;
-  }
-}
+    KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)};
 
 /// A call as stored while recording: fixed size, so that recording it
 /// allocates nothing.
@@ -131,17 +78,24 @@ DriverArgument ToArgument(const char* text) {
   return std::string{text};
 }
 
-/// Records the call, then returns the function's programmed result. Called
-/// with the state locked.
-template <typename... Args>
-std::int32_t Respond(State& state, DriverFunction function, Args... args) {
-  static_assert(sizeof...(Args) <= kMaxArguments);
+/// Records a call with the first Count of its arguments.
+template <std::size_t Count, typename... Args>
+StoredCall& Record(State& state, DriverFunction function,
+                   const std::tuple<Args...>& arguments) {
+  static_assert(Count <= kMaxArguments);
   StoredCall& call = state.calls.emplace_back();
   call.function = function;
-  call.count = sizeof...(Args);
-  std::size_t index = 0;
-  ((call.arguments[index++] = ToArgument(args)), ...);
+  call.count = Count;
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    ((call.arguments[I] = ToArgument(std::get<I>(arguments))), ...);
+  }
+  (std::make_index_sequence<Count>{});
+  return call;
+}
 
+/// The function's programmed result: queued results first, then the set
+/// one, else a fresh handle from a create function and 0 from any other.
+std::int32_t ResultOf(State& state, DriverFunction function, bool create) {
   auto& answer = AnswerOf(state, function);
   if (answer.nextQueued < answer.queued.size()) {
     return answer.queued[answer.nextQueued++];
@@ -149,35 +103,12 @@ std::int32_t Respond(State& state, DriverFunction function, Args... args) {
   if (answer.result) {
     return *answer.result;
   }
-  return IsCreate(function) ? state.nextHandle++ : 0;
+  return create ? state.nextHandle++ : 0;
 }
 
-template <typename... Args>
-std::int32_t Call(DriverFunction function, Args... args) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  return Respond(state, function, args...);
-}
-
-template <typename... Args>
-std::int32_t Create(DriverFunction function, std::int32_t* status,
-                    Args... args) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  const std::int32_t handle = Respond(state, function, args..., *status);
-  if (state.createStatus) {
-    *status = *state.createStatus;
-  }
-  return handle;
-}
-
-template <typename... Args>
-std::int32_t Fill(DriverFunction function, void* buffer, std::size_t size,
-                  Args... args) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  const std::int32_t result = Respond(state, function, args...);
-  auto& answer = AnswerOf(state, function);
+/// Fills the caller's buffer as programmed: the marker byte over all of it,
+/// then the next queued record, or else the set one, over its start.
+void FillBuffer(Answer& answer, void* buffer, std::size_t size) {
   if (answer.fill) {
     std::memset(buffer, std::to_integer<int>(*answer.fill), size);
   }
@@ -189,7 +120,37 @@ std::int32_t Fill(DriverFunction function, void* buffer, std::size_t size,
   if (record != nullptr && !record->empty()) {
     std::memcpy(buffer, record->data(), std::min(size, record->size()));
   }
-  return result;
+}
+
+/// One call of a driver function: records it, answers as programmed and
+/// writes what the function writes. A create function's status is recorded
+/// as the value it holds on entry; a buffer to fill is not recorded.
+template <driver::Reply kReply, DriverFunction kFunction, typename... Args>
+std::int32_t Respond(Args... args) {
+  constexpr std::size_t kCount = sizeof...(Args);
+  const std::tuple<Args...> arguments{args...};
+  State& state = GetState();
+  std::scoped_lock lock{state.mutex};
+  if constexpr (kReply.kind == driver::Reply::Kind::kHandle) {
+    std::int32_t* status = std::get<kCount - 1>(arguments);
+    StoredCall& call = Record<kCount - 1>(state, kFunction, arguments);
+    call.arguments[call.count++] = ToArgument(*status);
+    const std::int32_t handle = ResultOf(state, kFunction, true);
+    if (state.createStatus) {
+      *status = *state.createStatus;
+    }
+    return handle;
+  } else if constexpr (kReply.kind == driver::Reply::Kind::kFills) {
+    auto* buffer = std::get<kCount - 1>(arguments);
+    Record<kCount - 1>(state, kFunction, arguments);
+    const std::int32_t result = ResultOf(state, kFunction, false);
+    FillBuffer(AnswerOf(state, kFunction), buffer,
+               kReply.count * sizeof *buffer);
+    return result;
+  } else {
+    Record<kCount>(state, kFunction, arguments);
+    return ResultOf(state, kFunction, false);
+  }
 }
 
 std::vector<DriverCall> Collect(const State& state,
@@ -323,182 +284,18 @@ void RecordingDriver::ClearCalls() {
 
 }  // namespace kelvara::testing
 
-using kelvara::testing::DriverFunction;
-
 extern "C" {
 
-std::int32_t KELVARA_Kinetra_CreateCan(std::int32_t port, std::int32_t canId,
-                                       std::int32_t extra,
-                                       std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kKinetraCreateCan, status,
-                                  port, canId, extra);
-}
-std::int32_t KELVARA_Kinetra_CreateUsb(std::int32_t usbPort, std::int32_t extra,
-                                       std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kKinetraCreateUsb, status,
-                                  usbPort, extra);
-}
-std::int32_t KELVARA_Kinetra_CreateSerial(const char* path, std::int32_t extra,
-                                          std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kKinetraCreateSerial, status,
-                                  path, extra);
-}
-void KELVARA_Kinetra_Destroy(std::int32_t handle) {
-  kelvara::testing::Call(DriverFunction::kKinetraDestroy, handle);
-}
-std::int32_t KELVARA_Kinetra_IsConnected(std::int32_t handle) {
-  return kelvara::testing::Call(DriverFunction::kKinetraIsConnected, handle);
-}
-std::int32_t KELVARA_Kinetra_GetData(std::int32_t handle, KinetraData* data) {
-  return kelvara::testing::Fill(DriverFunction::kKinetraGetData, data,
-                                sizeof(KinetraData), handle);
-}
-std::int32_t KELVARA_Kinetra_ResetYaw(std::int32_t handle) {
-  return kelvara::testing::Call(DriverFunction::kKinetraResetYaw, handle);
-}
-std::int32_t KELVARA_Kinetra_SetOutputRate(std::int32_t handle,
-                                           std::int32_t rate) {
-  return kelvara::testing::Call(DriverFunction::kKinetraSetOutputRate, handle,
-                                rate);
-}
-std::int32_t KELVARA_Kinetra_EnableMessages(std::int32_t handle,
-                                            std::int32_t message) {
-  return kelvara::testing::Call(DriverFunction::kKinetraEnableMessages, handle,
-                                message);
-}
-std::int32_t KELVARA_Kinetra_SetYawAxes(std::int32_t handle,
-                                        std::int32_t axes) {
-  return kelvara::testing::Call(DriverFunction::kKinetraSetYawAxes, handle,
-                                axes);
-}
-std::int32_t KELVARA_Kinetra_GetFirmwareVersion(std::int32_t handle,
-                                                std::int32_t* version) {
-  return kelvara::testing::Fill(DriverFunction::kKinetraGetFirmwareVersion,
-                                version, 3 * sizeof(std::int32_t), handle);
-}
-std::int32_t KELVARA_Kinetra_GetSensorUuid(std::int32_t handle,
-                                           std::uint32_t* uuid) {
-  return kelvara::testing::Fill(DriverFunction::kKinetraGetSensorUuid, uuid,
-                                3 * sizeof(std::uint32_t), handle);
-}
-std::int32_t KELVARA_Kinetra_SelfTest(std::int32_t handle,
-                                      std::int32_t* results) {
-  return kelvara::testing::Fill(DriverFunction::kKinetraSelfTest, results,
-                                8 * sizeof(std::int32_t), handle);
-}
-
-std::int32_t KELVARA_Lumeno_CreateCan(std::int32_t port, std::int32_t canId,
-                                      std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kLumenoCreateCan, status,
-                                  port, canId);
-}
-std::int32_t KELVARA_Lumeno_CreateUsb(std::int32_t usbPort,
-                                      std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kLumenoCreateUsb, status,
-                                  usbPort);
-}
-std::int32_t KELVARA_Lumeno_CreateSerial(const char* path,
-                                         std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kLumenoCreateSerial, status,
-                                  path);
-}
-void KELVARA_Lumeno_Destroy(std::int32_t handle) {
-  kelvara::testing::Call(DriverFunction::kLumenoDestroy, handle);
-}
-std::int32_t KELVARA_Lumeno_IsConnected(std::int32_t handle) {
-  return kelvara::testing::Call(DriverFunction::kLumenoIsConnected, handle);
-}
-std::int32_t KELVARA_Lumeno_GetColor(std::int32_t handle,
-                                     LumenoColorData* data) {
-  return kelvara::testing::Fill(DriverFunction::kLumenoGetColor, data,
-                                sizeof(LumenoColorData), handle);
-}
-std::int32_t KELVARA_Lumeno_SetSampleTime(std::int32_t handle,
-                                          std::int32_t milliseconds) {
-  return kelvara::testing::Call(DriverFunction::kLumenoSetSampleTime, handle,
-                                milliseconds);
-}
-std::int32_t KELVARA_Lumeno_SetLedBrightness(std::int32_t handle,
-                                             std::int32_t brightness) {
-  return kelvara::testing::Call(DriverFunction::kLumenoSetLedBrightness, handle,
-                                brightness);
-}
-std::int32_t KELVARA_Lumeno_SetStatusLed(std::int32_t handle, std::int32_t on,
-                                         std::int32_t value) {
-  return kelvara::testing::Call(DriverFunction::kLumenoSetStatusLed, handle, on,
-                                value);
-}
-std::int32_t KELVARA_Lumeno_SetMeasureMode(std::int32_t handle,
-                                           std::int32_t mode,
-                                           double millimeters) {
-  return kelvara::testing::Call(DriverFunction::kLumenoSetMeasureMode, handle,
-                                mode, millimeters);
-}
-std::int32_t KELVARA_Lumeno_GetConfigValue(std::int32_t handle,
-                                           std::int32_t item,
-                                           std::uint32_t* value) {
-  return kelvara::testing::Fill(DriverFunction::kLumenoGetConfigValue, value,
-                                sizeof(std::uint32_t), handle, item);
-}
-
-std::int32_t KELVARA_Vantor_CreateCan(std::int32_t port, std::int32_t canId,
-                                      std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kVantorCreateCan, status,
-                                  port, canId);
-}
-std::int32_t KELVARA_Vantor_CreateUsb(std::int32_t usbPort,
-                                      std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kVantorCreateUsb, status,
-                                  usbPort);
-}
-std::int32_t KELVARA_Vantor_CreateSerial(const char* path,
-                                         std::int32_t* status) {
-  return kelvara::testing::Create(DriverFunction::kVantorCreateSerial, status,
-                                  path);
-}
-void KELVARA_Vantor_Destroy(std::int32_t handle) {
-  kelvara::testing::Call(DriverFunction::kVantorDestroy, handle);
-}
-std::int32_t KELVARA_Vantor_IsConnected(std::int32_t handle) {
-  return kelvara::testing::Call(DriverFunction::kVantorIsConnected, handle);
-}
-std::int32_t KELVARA_Vantor_GetScan(std::int32_t handle, VantorScanData* data) {
-  return kelvara::testing::Fill(DriverFunction::kVantorGetScan, data,
-                                sizeof(VantorScanData), handle);
-}
-std::int32_t KELVARA_Vantor_GetConfig(std::int32_t handle,
-                                      VantorConfigData* data) {
-  return kelvara::testing::Fill(DriverFunction::kVantorGetConfig, data,
-                                sizeof(VantorConfigData), handle);
-}
-std::int32_t KELVARA_Vantor_SetOutputRate(std::int32_t handle,
-                                          std::int32_t rate) {
-  return kelvara::testing::Call(DriverFunction::kVantorSetOutputRate, handle,
-                                rate);
-}
-std::int32_t KELVARA_Vantor_SetResolution(std::int32_t handle,
-                                          std::int32_t resolution) {
-  return kelvara::testing::Call(DriverFunction::kVantorSetResolution, handle,
-                                resolution);
-}
-std::int32_t KELVARA_Vantor_SetRangingFrequency(std::int32_t handle,
-                                                std::int32_t frequency) {
-  return kelvara::testing::Call(DriverFunction::kVantorSetRangingFrequency,
-                                handle, frequency);
-}
-std::int32_t KELVARA_Vantor_SetZoneMask(std::int32_t handle,
-                                        std::uint64_t mask) {
-  return kelvara::testing::Call(DriverFunction::kVantorSetZoneMask, handle,
-                                mask);
-}
-
-std::int32_t KELVARA_CanBus_RequestMode(std::int32_t port, std::int32_t mode,
-                                        std::int32_t timeoutMs) {
-  return kelvara::testing::Call(DriverFunction::kCanBusRequestMode, port, mode,
-                                timeoutMs);
-}
-std::int32_t KELVARA_CanBus_GetMode(std::int32_t port) {
-  return kelvara::testing::Call(DriverFunction::kCanBusGetMode, port);
-}
+#define KELVARA_RECORDING_ENTRY(device, operation, result, parameters, \
+                                arguments, reply)                      \
+  result KELVARA_##device##_##operation parameters {                   \
+    return static_cast<result>(                                        \
+        kelvara::testing::Respond<                                     \
+            kelvara::driver::reply,                                    \
+            kelvara::testing::DriverFunction::k##device##operation>    \
+            arguments);                                                \
+  }
+KELVARA_DRIVER_FUNCTIONS(KELVARA_RECORDING_ENTRY)
+#undef KELVARA_RECORDING_ENTRY
 
 }  // extern "C"

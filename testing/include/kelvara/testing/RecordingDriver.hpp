@@ -11,51 +11,19 @@
 #include <variant>
 #include <vector>
 
+#include "driver/DriverFunctions.hpp"
+
 namespace kelvara::testing {
 
-/// The 37 functions of the driver module, in the order they are declared.
+/// The functions of the driver module, in the order they are declared:
+/// kKinetraCreateCan for KELVARA_Kinetra_CreateCan, and so on.
 enum class DriverFunction : int {
-  kKinetraCreateCan,
-  kKinetraCreateUsb,
-  kKinetraCreateSerial,
-  kKinetraDestroy,
-  kKinetraIsConnected,
-  kKinetraGetData,
-  kKinetraResetYaw,
-  kKinetraSetOutputRate,
-  kKinetraEnableMessages,
-  kKinetraSetYawAxes,
-  kKinetraGetFirmwareVersion,
-  kKinetraGetSensorUuid,
-  kKinetraSelfTest,
-  kLumenoCreateCan,
-  kLumenoCreateUsb,
-  kLumenoCreateSerial,
-  kLumenoDestroy,
-  kLumenoIsConnected,
-  kLumenoGetColor,
-  kLumenoSetSampleTime,
-  kLumenoSetLedBrightness,
-  kLumenoSetStatusLed,
-  kLumenoSetMeasureMode,
-  kLumenoGetConfigValue,
-  kVantorCreateCan,
-  kVantorCreateUsb,
-  kVantorCreateSerial,
-  kVantorDestroy,
-  kVantorIsConnected,
-  kVantorGetScan,
-  kVantorGetConfig,
-  kVantorSetOutputRate,
-  kVantorSetResolution,
-  kVantorSetRangingFrequency,
-  kVantorSetZoneMask,
-  kCanBusRequestMode,
-  kCanBusGetMode,
+  KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_ENUMERATOR)
 };
 
 /// Number of driver functions.
-inline constexpr int kDriverFunctionCount = 37;
+inline constexpr int kDriverFunctionCount =
+    0 KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_COUNT);
 
 /// The driver function's C name, such as "KELVARA_Kinetra_GetData".
 std::string_view GetName(DriverFunction function);
