@@ -3,14 +3,17 @@
 // both through the library and by hand, so that the difference between the
 // two is the library's own cost.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
+#include <type_traits>
 
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace {
 
-constexpr KinetraData kKinetra{
+constexpr KinetraData kKinetraData{
     .validMask = 0x3FF,
     .reserved0 = {},
     .timestampNs = 1'500'000'000,
@@ -74,135 +77,70 @@ constexpr VantorConfigData kConfig{
 constexpr std::int32_t kVersion[3] = {2, 1, 7};
 constexpr std::uint32_t kUuid[3] = {0xDEADBEEF, 0x01234567, 0x89ABCDEF};
 constexpr std::int32_t kSelfTest[8] = {1, 1, 1, 1, 0, 0, 0, 0};
+constexpr std::uint32_t kConfigValue = 0x00010407;
+
+/// The values copied into a buffer of Count values of type T: each buffer
+/// that a driver function fills has its own type and count.
+template <typename T, std::size_t Count>
+constexpr const T* kCanned = nullptr;
+template <>
+constexpr const KinetraData* kCanned<KinetraData, 1> = &kKinetraData;
+template <>
+constexpr const std::int32_t* kCanned<std::int32_t, 3> = kVersion;
+template <>
+constexpr const std::uint32_t* kCanned<std::uint32_t, 3> = kUuid;
+template <>
+constexpr const std::int32_t* kCanned<std::int32_t, 8> = kSelfTest;
+template <>
+constexpr const LumenoColorData* kCanned<LumenoColorData, 1> = &kColor;
+template <>
+constexpr const std::uint32_t* kCanned<std::uint32_t, 1> = &kConfigValue;
+template <>
+constexpr const VantorScanData* kCanned<VantorScanData, 1> = &kScan;
+template <>
+constexpr const VantorConfigData* kCanned<VantorConfigData, 1> = &kConfig;
+
+/// The handle that each kind of device is opened with; the bus has none.
+enum class Device : std::int32_t {
+  kCanBus = 0,
+  kKinetra = 1,
+  kLumeno = 2,
+  kVantor = 3,
+};
+
+/// Every call succeeds: a create returns the device's handle, a connection
+/// test and the bus mode answer 1, a command returns 0, and a buffer is
+/// filled from its constant.
+template <kelvara::driver::Reply kReply, Device kDevice, typename... Args>
+std::int32_t Respond([[maybe_unused]] Args... args) {
+  using Kind = kelvara::driver::Reply::Kind;
+  if constexpr (kReply.kind == Kind::kHandle) {
+    return static_cast<std::int32_t>(kDevice);
+  } else if constexpr (kReply.kind == Kind::kAnswer) {
+    return 1;
+  } else if constexpr (kReply.kind == Kind::kFills) {
+    auto* buffer = std::get<sizeof...(Args) - 1>(std::tuple{args...});
+    using Value = std::remove_pointer_t<decltype(buffer)>;
+    constexpr const Value* kValues = kCanned<Value, kReply.count>;
+    static_assert(kValues != nullptr, "a buffer without canned values");
+    std::memcpy(buffer, kValues, kReply.count * sizeof(Value));
+    return 0;
+  } else {
+    return 0;
+  }
+}
 
 }  // namespace
 
 extern "C" {
 
-std::int32_t KELVARA_Kinetra_CreateCan(std::int32_t, std::int32_t, std::int32_t,
-                                       std::int32_t*) {
-  return 1;
-}
-std::int32_t KELVARA_Kinetra_CreateUsb(std::int32_t, std::int32_t,
-                                       std::int32_t*) {
-  return 1;
-}
-std::int32_t KELVARA_Kinetra_CreateSerial(const char*, std::int32_t,
-                                          std::int32_t*) {
-  return 1;
-}
-void KELVARA_Kinetra_Destroy(std::int32_t) {}
-std::int32_t KELVARA_Kinetra_IsConnected(std::int32_t) {
-  return 1;
-}
-std::int32_t KELVARA_Kinetra_GetData(std::int32_t, KinetraData* data) {
-  std::memcpy(data, &kKinetra, sizeof kKinetra);
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_ResetYaw(std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_SetOutputRate(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_EnableMessages(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_SetYawAxes(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_GetFirmwareVersion(std::int32_t,
-                                                std::int32_t* version) {
-  std::memcpy(version, kVersion, sizeof kVersion);
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_GetSensorUuid(std::int32_t, std::uint32_t* uuid) {
-  std::memcpy(uuid, kUuid, sizeof kUuid);
-  return 0;
-}
-std::int32_t KELVARA_Kinetra_SelfTest(std::int32_t, std::int32_t* results) {
-  std::memcpy(results, kSelfTest, sizeof kSelfTest);
-  return 0;
-}
-
-std::int32_t KELVARA_Lumeno_CreateCan(std::int32_t, std::int32_t,
-                                      std::int32_t*) {
-  return 2;
-}
-std::int32_t KELVARA_Lumeno_CreateUsb(std::int32_t, std::int32_t*) {
-  return 2;
-}
-std::int32_t KELVARA_Lumeno_CreateSerial(const char*, std::int32_t*) {
-  return 2;
-}
-void KELVARA_Lumeno_Destroy(std::int32_t) {}
-std::int32_t KELVARA_Lumeno_IsConnected(std::int32_t) {
-  return 1;
-}
-std::int32_t KELVARA_Lumeno_GetColor(std::int32_t, LumenoColorData* data) {
-  std::memcpy(data, &kColor, sizeof kColor);
-  return 0;
-}
-std::int32_t KELVARA_Lumeno_SetSampleTime(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Lumeno_SetLedBrightness(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Lumeno_SetStatusLed(std::int32_t, std::int32_t,
-                                         std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Lumeno_SetMeasureMode(std::int32_t, std::int32_t, double) {
-  return 0;
-}
-std::int32_t KELVARA_Lumeno_GetConfigValue(std::int32_t, std::int32_t,
-                                           std::uint32_t* value) {
-  *value = 0x00010407;
-  return 0;
-}
-
-std::int32_t KELVARA_Vantor_CreateCan(std::int32_t, std::int32_t,
-                                      std::int32_t*) {
-  return 3;
-}
-std::int32_t KELVARA_Vantor_CreateUsb(std::int32_t, std::int32_t*) {
-  return 3;
-}
-std::int32_t KELVARA_Vantor_CreateSerial(const char*, std::int32_t*) {
-  return 3;
-}
-void KELVARA_Vantor_Destroy(std::int32_t) {}
-std::int32_t KELVARA_Vantor_IsConnected(std::int32_t) {
-  return 1;
-}
-std::int32_t KELVARA_Vantor_GetScan(std::int32_t, VantorScanData* data) {
-  std::memcpy(data, &kScan, sizeof kScan);
-  return 0;
-}
-std::int32_t KELVARA_Vantor_GetConfig(std::int32_t, VantorConfigData* data) {
-  std::memcpy(data, &kConfig, sizeof kConfig);
-  return 0;
-}
-std::int32_t KELVARA_Vantor_SetOutputRate(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Vantor_SetResolution(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Vantor_SetRangingFrequency(std::int32_t, std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_Vantor_SetZoneMask(std::int32_t, std::uint64_t) {
-  return 0;
-}
-
-std::int32_t KELVARA_CanBus_RequestMode(std::int32_t, std::int32_t,
-                                        std::int32_t) {
-  return 0;
-}
-std::int32_t KELVARA_CanBus_GetMode(std::int32_t) {
-  return 1;
-}
+#define KELVARA_MINIMAL_ENTRY(device, operation, result, parameters,   \
+                              arguments, reply)                        \
+  result KELVARA_##device##_##operation parameters {                   \
+    return static_cast<result>(                                        \
+        Respond<kelvara::driver::reply, Device::k##device> arguments); \
+  }
+KELVARA_DRIVER_FUNCTIONS(KELVARA_MINIMAL_ENTRY)
+#undef KELVARA_MINIMAL_ENTRY
 
 }  // extern "C"
