@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <tuple>
+#include <type_traits>
 
 #include "FuzzInput.hpp"
 #include "driver/KelvaraLibDriver.hpp"
@@ -26,6 +28,9 @@ FuzzInput& Input() {
 
 namespace {
 
+/// The driver functions, for those that answer in a way of their own.
+enum class Function { KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_ENUMERATOR) };
+
 /// Marks bytes of a buffer as not to be read. ASan tracks 8-byte granules,
 /// so a region that does not cover whole granules is only partly marked; the
 /// library's own stack frame clears the marks when the call returns.
@@ -37,28 +42,8 @@ void Forbid([[maybe_unused]] const void* buffer,
 #endif
 }
 
-template <typename Record>
-void ForbidAll(const Record* record) {
-  Forbid(record, 0, sizeof(Record));
-}
-
-std::int32_t Handle() {
-  return Input().Take<std::int32_t>();
-}
-
-/// Fills a buffer from the input and returns a result code; after a failure
-/// the whole buffer is forbidden.
-template <typename T>
-std::int32_t FillBuffer(T* buffer, std::size_t size) {
-  Input().Fill(buffer, size);
-  const std::int32_t code = Input().TakeCode();
-  if (code != 0) {
-    Forbid(buffer, 0, size);
-  }
-  return code;
-}
-
-void ForbidInvalidKinetraGroups(const KinetraData* data) {
+/// Forbids the groups of a sample whose validity bits are clear.
+void ForbidUnread(const KinetraData* data) {
   using namespace kelvara::driver;
   const std::uint32_t mask = data->validMask;
   struct Group {
@@ -88,115 +73,76 @@ void ForbidInvalidKinetraGroups(const KinetraData* data) {
   }
 }
 
-}  // namespace
-
-}  // namespace kelvara::fuzz
-
-using kelvara::fuzz::FillBuffer;
-using kelvara::fuzz::Forbid;
-using kelvara::fuzz::Handle;
-using kelvara::fuzz::Input;
-
-extern "C" {
-
-std::int32_t KELVARA_Kinetra_CreateCan(std::int32_t, std::int32_t, std::int32_t,
-                                       std::int32_t* status) {
-  *status = Input().Take<std::int32_t>();
-  return Handle();
-}
-std::int32_t KELVARA_Kinetra_CreateUsb(std::int32_t, std::int32_t,
-                                       std::int32_t* status) {
-  *status = Input().Take<std::int32_t>();
-  return Handle();
-}
-std::int32_t KELVARA_Kinetra_CreateSerial(const char* path, std::int32_t,
-                                          std::int32_t* status) {
-  // Reads the path as a driver would: up to its terminating zero.
-  std::size_t length = 0;
-  while (path[length] != '\0') {
-    ++length;
+/// Forbids the reserved bytes of a colour sample, and all but the valid word
+/// of one that holds no sample.
+void ForbidUnread(const LumenoColorData* data) {
+  Forbid(data, offsetof(LumenoColorData, reserved0) + 4, 8);
+  if (data->valid == 0) {
+    Forbid(data, 8, sizeof(LumenoColorData) - 8);
   }
-  *status = static_cast<std::int32_t>(length);
-  return Handle();
-}
-void KELVARA_Kinetra_Destroy(std::int32_t) {}
-std::int32_t KELVARA_Kinetra_IsConnected(std::int32_t) {
-  return Input().Take<std::int32_t>();
-}
-std::int32_t KELVARA_Kinetra_GetData(std::int32_t, KinetraData* data) {
-  const std::int32_t code = FillBuffer(data, sizeof(KinetraData));
-  if (code == 0) {
-    kelvara::fuzz::ForbidInvalidKinetraGroups(data);
-  }
-  return code;
-}
-std::int32_t KELVARA_Kinetra_ResetYaw(std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Kinetra_SetOutputRate(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Kinetra_EnableMessages(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Kinetra_SetYawAxes(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Kinetra_GetFirmwareVersion(std::int32_t,
-                                                std::int32_t* version) {
-  return FillBuffer(version, 3 * sizeof(std::int32_t));
-}
-std::int32_t KELVARA_Kinetra_GetSensorUuid(std::int32_t, std::uint32_t* uuid) {
-  return FillBuffer(uuid, 3 * sizeof(std::uint32_t));
-}
-std::int32_t KELVARA_Kinetra_SelfTest(std::int32_t, std::int32_t* results) {
-  return FillBuffer(results, 8 * sizeof(std::int32_t));
 }
 
-std::int32_t KELVARA_Lumeno_CreateCan(std::int32_t, std::int32_t,
-                                      std::int32_t* status) {
-  *status = Input().Take<std::int32_t>();
-  return Handle();
+/// Forbids the reserved bytes of a range frame, and all but the valid word
+/// of one that holds no scan.
+void ForbidUnread(const VantorScanData* data) {
+  Forbid(data, 8, 8);
+  Forbid(data, offsetof(VantorScanData, reserved1), 8);
+  if (data->valid == 0) {
+    Forbid(data, 8, sizeof(VantorScanData) - 8);
+  }
 }
-std::int32_t KELVARA_Lumeno_CreateUsb(std::int32_t, std::int32_t* status) {
-  *status = Input().Take<std::int32_t>();
-  return Handle();
+
+/// Forbids the absent parts of a configuration.
+void ForbidUnread(const VantorConfigData* data) {
+  if (data->zoneMaskPresent == 0) {
+    Forbid(data, offsetof(VantorConfigData, zoneMask), 8);
+  }
+  if (data->firmwareVersionPresent == 0) {
+    Forbid(data, offsetof(VantorConfigData, firmwareVersion) + 4, 8);
+  }
 }
-std::int32_t KELVARA_Lumeno_CreateSerial(const char* path,
-                                         std::int32_t* status) {
-  return KELVARA_Kinetra_CreateSerial(path, 0, status);
-}
-void KELVARA_Lumeno_Destroy(std::int32_t) {}
-std::int32_t KELVARA_Lumeno_IsConnected(std::int32_t) {
-  return Input().Take<std::int32_t>();
-}
-std::int32_t KELVARA_Lumeno_GetColor(std::int32_t, LumenoColorData* data) {
-  const std::int32_t code = FillBuffer(data, sizeof(LumenoColorData));
-  if (code == 0) {
-    Forbid(data, offsetof(LumenoColorData, reserved0) + 4, 8);
-    if (data->valid == 0) {
-      Forbid(data, 8, sizeof(LumenoColorData) - 8);
+
+/// Every value of an integer answer may be read.
+void ForbidUnread(const std::int32_t*) {}
+void ForbidUnread(const std::uint32_t*) {}
+
+/// Opens a device: the handle comes from the input, and so does the status,
+/// except after a serial path, which is read as a driver would, up to its
+/// terminating zero; its length becomes the status.
+template <typename First, typename... Rest>
+std::int32_t Open(First first, Rest... rest) {
+  std::int32_t* status = std::get<sizeof...(Rest) - 1>(std::tuple{rest...});
+  if constexpr (std::is_same_v<First, const char*>) {
+    std::size_t length = 0;
+    while (first[length] != '\0') {
+      ++length;
     }
+    *status = static_cast<std::int32_t>(length);
+  } else {
+    *status = Input().Take<std::int32_t>();
+  }
+  return Input().Take<std::int32_t>();
+}
+
+/// Fills a buffer from the input and returns a result code; after a failure
+/// the whole buffer is forbidden, after success what the library may not
+/// read of it.
+template <typename T>
+std::int32_t FillBuffer(T* buffer, std::size_t count) {
+  Input().Fill(buffer, count * sizeof(T));
+  const std::int32_t code = Input().TakeCode();
+  if (code != 0) {
+    Forbid(buffer, 0, count * sizeof(T));
+  } else {
+    ForbidUnread(buffer);
   }
   return code;
 }
-std::int32_t KELVARA_Lumeno_SetSampleTime(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Lumeno_SetLedBrightness(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Lumeno_SetStatusLed(std::int32_t, std::int32_t,
-                                         std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Lumeno_SetMeasureMode(std::int32_t, std::int32_t, double) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Lumeno_GetConfigValue(std::int32_t, std::int32_t,
-                                           std::uint32_t* value) {
-  // The library starts the value at 0 and keeps it when the driver writes
-  // nothing: leave it unwritten half of the time.
+
+/// Fills a single value half of the time and leaves it unwritten otherwise:
+/// the library starts the configuration value at 0 and keeps it when the
+/// driver writes nothing.
+std::int32_t FillOrLeave(std::uint32_t* value) {
   if ((Input().Take<std::uint8_t>() & 1) != 0) {
     Input().Fill(value, sizeof *value);
   }
@@ -207,65 +153,43 @@ std::int32_t KELVARA_Lumeno_GetConfigValue(std::int32_t, std::int32_t,
   return code;
 }
 
-std::int32_t KELVARA_Vantor_CreateCan(std::int32_t, std::int32_t,
-                                      std::int32_t* status) {
-  *status = Input().Take<std::int32_t>();
-  return Handle();
-}
-std::int32_t KELVARA_Vantor_CreateUsb(std::int32_t, std::int32_t* status) {
-  *status = Input().Take<std::int32_t>();
-  return Handle();
-}
-std::int32_t KELVARA_Vantor_CreateSerial(const char* path,
-                                         std::int32_t* status) {
-  return KELVARA_Kinetra_CreateSerial(path, 0, status);
-}
-void KELVARA_Vantor_Destroy(std::int32_t) {}
-std::int32_t KELVARA_Vantor_IsConnected(std::int32_t) {
-  return Input().Take<std::int32_t>();
-}
-std::int32_t KELVARA_Vantor_GetScan(std::int32_t, VantorScanData* data) {
-  const std::int32_t code = FillBuffer(data, sizeof(VantorScanData));
-  if (code == 0) {
-    Forbid(data, 8, 8);
-    Forbid(data, offsetof(VantorScanData, reserved1), 8);
-    if (data->valid == 0) {
-      Forbid(data, 8, sizeof(VantorScanData) - 8);
+/// One call of a driver function, answered from the input.
+template <driver::Reply kReply, Function kFunction, typename... Args>
+std::int32_t Respond([[maybe_unused]] Args... args) {
+  using Kind = driver::Reply::Kind;
+  if constexpr (kReply.kind == Kind::kHandle) {
+    return Open(args...);
+  } else if constexpr (kReply.kind == Kind::kAnswer) {
+    return Input().Take<std::int32_t>();
+  } else if constexpr (kReply.kind == Kind::kCode) {
+    return Input().TakeCode();
+  } else if constexpr (kReply.kind == Kind::kFills) {
+    auto* buffer = std::get<sizeof...(Args) - 1>(std::tuple{args...});
+    if constexpr (kFunction == Function::kLumenoGetConfigValue) {
+      return FillOrLeave(buffer);
+    } else {
+      return FillBuffer(buffer, kReply.count);
     }
+  } else {
+    return 0;
   }
-  return code;
-}
-std::int32_t KELVARA_Vantor_GetConfig(std::int32_t, VantorConfigData* data) {
-  const std::int32_t code = FillBuffer(data, sizeof(VantorConfigData));
-  if (code == 0) {
-    if (data->zoneMaskPresent == 0) {
-      Forbid(data, offsetof(VantorConfigData, zoneMask), 8);
-    }
-    if (data->firmwareVersionPresent == 0) {
-      Forbid(data, offsetof(VantorConfigData, firmwareVersion) + 4, 8);
-    }
-  }
-  return code;
-}
-std::int32_t KELVARA_Vantor_SetOutputRate(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Vantor_SetResolution(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Vantor_SetRangingFrequency(std::int32_t, std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_Vantor_SetZoneMask(std::int32_t, std::uint64_t) {
-  return Input().TakeCode();
 }
 
-std::int32_t KELVARA_CanBus_RequestMode(std::int32_t, std::int32_t,
-                                        std::int32_t) {
-  return Input().TakeCode();
-}
-std::int32_t KELVARA_CanBus_GetMode(std::int32_t) {
-  return Input().Take<std::int32_t>();
-}
+}  // namespace
+
+}  // namespace kelvara::fuzz
+
+extern "C" {
+
+#define KELVARA_FUZZ_ENTRY(device, operation, result, parameters, arguments,  \
+                           reply)                                             \
+  result KELVARA_##device##_##operation parameters {                          \
+    return static_cast<result>(                                               \
+        kelvara::fuzz::Respond<kelvara::driver::reply,                        \
+                               kelvara::fuzz::Function::k##device##operation> \
+            arguments);                                                       \
+  }
+KELVARA_DRIVER_FUNCTIONS(KELVARA_FUZZ_ENTRY)
+#undef KELVARA_FUZZ_ENTRY
 
 }  // extern "C"
