@@ -177,6 +177,48 @@ TEST_F(SimKinetraTest, ResetYawAndDriftMoveOnlyTheReportedYaw) {
   SimClock::Reset();
 }
 
+// The clock counts 64-bit nanoseconds: 2^63 ns, about 9.2e9 s, each way.
+// Moved past either end, it stops there instead of wrapping round.
+TEST_F(SimKinetraTest, TheClockStopsAtTheEndsOfItsRange) {
+  constexpr double kLast = 9223372036.854775807;  // (2^63 - 1) ns
+  constexpr double kFirst = -9223372036.854775808;
+  // Where the clock is set, the step it then takes twice, where it ends.
+  const std::array<double, 3> cases[] = {
+      {0, 9e9, kLast},       {0, -9e9, kFirst},
+      {-9e9, 9e9, 9e9},      {kFirst, 9e9, 8776627963.145224192},
+      {kLast, 1, kLast},     {kFirst, -1, kFirst},
+      {kLast, -1, kLast - 2}};
+  for (const auto& [start, step, end] : cases) {
+    SimClock::Set(second_t{start});
+    SimClock::Advance(second_t{step});
+    SimClock::Advance(second_t{step});
+    EXPECT_DOUBLE_EQ(SimClock::Now().value(), end)
+        << start << " + 2 x " << step;
+    EXPECT_DOUBLE_EQ(imu.GetTimestamp()->value(), end);
+  }
+  SimClock::Reset();
+}
+
+// Between two settings of the clock far apart, more nanoseconds may pass
+// than 64 bits hold: the drift then counts as many as they do.
+TEST_F(SimKinetraTest, DriftCountsAtMostTheClocksRangeOfTime) {
+  constexpr double kRate = 1e-6;  // degrees per second
+  // When the drift starts, when it is read, the drift then in degrees.
+  const std::array<double, 3> cases[] = {
+      {-4e9, 5e9, 9000},
+      {-9e9, 9e9, 9223.372036854775807},
+      {9e9, -9e9, -9223.372036854775808},
+  };
+  for (const auto& [since, now, drift] : cases) {
+    sim.Reset();
+    SimClock::Set(second_t{since});
+    sim.SetYawDriftRate(degrees_per_second_t{kRate});
+    SimClock::Set(second_t{now});
+    EXPECT_NEAR(imu.GetAlgorithmState()->value0, drift, 1e-6) << since;
+  }
+  SimClock::Reset();
+}
+
 TEST_F(SimKinetraTest, SettingsAndIdentityBelongToOneDevice) {
   const SimKinetra other{TestAddress("-other")};
   Kinetra otherImu =

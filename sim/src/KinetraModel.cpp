@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "LibraryValues.hpp"
+#include "Saturating.hpp"
 #include "Setting.hpp"
 
 namespace kelvara::sim::detail {
@@ -180,7 +181,9 @@ Quat KinetraModel::GetOrientation() const {
 
 double KinetraModel::DriftAt(std::int64_t nowNs) const {
   return driftBase +
-         driftRate * static_cast<double>(nowNs - driftSinceNs) * 1e-9;
+         driftRate *
+             static_cast<double>(SaturatingSubtract(nowNs, driftSinceNs)) *
+             1e-9;
 }
 
 void KinetraModel::SetDriftRate(double rate, std::int64_t nowNs) {

@@ -3,19 +3,26 @@
 #include <cmath>
 #include <limits>
 
+#include "Saturating.hpp"
 #include "SimState.hpp"
 
 namespace kelvara::sim {
 
 namespace {
 
-/// A time as whole nanoseconds, kept within 64 bits (NaN gives 0).
+/// A time as whole nanoseconds, held at the limits of 64 bits (NaN gives 0).
 std::int64_t WholeNanoseconds(double ns) {
-  constexpr double kLimit = 9.2e18;
+  constexpr double kEnd = 0x1p63;  // one past the largest count
   if (std::isnan(ns)) {
     return 0;
   }
-  return std::llround(std::clamp(ns, -kLimit, kLimit));
+  if (ns >= kEnd) {
+    return detail::kInt64Max;
+  }
+  if (ns <= -kEnd) {
+    return detail::kInt64Min;
+  }
+  return std::llround(ns);
 }
 
 }  // namespace
@@ -35,7 +42,8 @@ void SimClock::SetNanoseconds(double nanoseconds) {
 void SimClock::AdvanceNanoseconds(double nanoseconds) {
   auto& state = detail::GetState();
   std::scoped_lock lock{state.mutex};
-  state.clockNs += WholeNanoseconds(nanoseconds);
+  state.clockNs =
+      detail::SaturatingAdd(state.clockNs, WholeNanoseconds(nanoseconds));
 }
 
 void SimClock::SetSynchronized(bool synchronized) {
