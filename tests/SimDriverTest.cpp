@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include <dlfcn.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -476,6 +478,20 @@ template <typename Create, typename... Args>
 std::int32_t OpenStatus(Create create, Args... args) {
   std::int32_t status = -12345;
   return create(args..., &status) > 0 ? status : -1;
+}
+
+// The simulated driver stands in for the driver module, so it defines every
+// driver function, also those that the library does not call.
+TEST(SimDriverTest, DefinesEveryDriverFunction) {
+  void* module = dlopen("libKelvaraLibDriver.so", RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(module, nullptr) << dlerror();
+  int listed = 0;
+  for (const char* name : {KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)}) {
+    EXPECT_NE(dlsym(module, name), nullptr) << name;
+    ++listed;
+  }
+  EXPECT_EQ(listed, 37);
+  dlclose(module);
 }
 
 TEST(SimDriverTest, HandlesAreIssuedAlwaysNeverReusedAndReleasedOnce) {
