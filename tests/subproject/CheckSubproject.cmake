@@ -1,0 +1,27 @@
+# Configures the project in this folder, which adds KelvaraLib with
+# add_subdirectory, with GoogleTest and Google Benchmark out of reach, and
+# checks that only the project's own test is registered.
+#   cmake -DKELVARA_SOURCE_DIR=<KelvaraLib> -DWORK_DIR=<scratch folder>
+#         -DGENERATOR=<generator> -P CheckSubproject.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+execute_process(
+  COMMAND "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}" -B "${WORK_DIR}"
+    -G "${GENERATOR}"
+    "-DKELVARA_SOURCE_DIR=${KELVARA_SOURCE_DIR}"
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON
+    -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+  RESULT_VARIABLE result
+  OUTPUT_VARIABLE output
+  ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "Configuring with KelvaraLib as a subproject failed:\n${output}")
+endif()
+
+execute_process(
+  COMMAND "${CMAKE_CTEST_COMMAND}" -N --test-dir "${WORK_DIR}"
+  RESULT_VARIABLE result
+  OUTPUT_VARIABLE tests)
+if(NOT result EQUAL 0 OR NOT tests MATCHES "robot-runs" OR
+   NOT tests MATCHES "Total Tests: 1\n")
+  message(FATAL_ERROR "Expected the project's own test alone:\n${tests}")
+endif()
