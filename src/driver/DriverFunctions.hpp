@@ -1,25 +1,18 @@
-// The list of the driver module's functions. Everything that declares,
-// defines or names them is generated from it: the declarations, the
-// recording driver's function names and entry points, and the test and
-// benchmark drivers' entry points. Adding a function to the driver module
-// means adding its entry here, then giving it behaviour where a driver has
-// some.
+// The list of the driver module's functions, each named once. The
+// declarations, the recording driver's function names and entry points, and
+// the entry points of the fuzzing and benchmark drivers are generated from
+// it; the simulated driver defines each function by hand against the
+// generated declarations. Adding a function to the driver module means
+// adding its entry here, then giving it behaviour in the drivers where it
+// has some.
 //
 // Each entry is
 //
 //   X(device, operation, result type, (parameters), (arguments), reply)
 //
 // for the function KELVARA_<device>_<operation>. The arguments are the
-// parameters' names, for entry points that pass them on. The reply says
-// what the function gives its caller (see Reply below):
-//
-//   kHandle    a new handle, also when opening fails; the last parameter
-//              points to a status that the function may set
-//   kNothing   nothing
-//   kAnswer    an answer that is not a result code
-//   kCode      a result code, 0 for success
-//   Fills(n)   a result code; after 0, n values in the buffer that the last
-//              parameter points to (a record counts as one value)
+// parameters' names, for entry points that pass them on; the reply is one
+// of kHandle, kNothing, kAnswer, kCode and Fills(n) below.
 //
 // Arguments of note: KELVARA_Kinetra_SetYawAxes takes 9 or 6; the firmware
 // version is major, minor, patch; KELVARA_Lumeno_SetStatusLed's on is 1 or
@@ -30,6 +23,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // clang-format off
 #define KELVARA_DRIVER_FUNCTIONS(X)                                            \
@@ -133,31 +127,39 @@ namespace kelvara::driver {
 /// What a driver function gives its caller.
 struct Reply {
   enum class Kind {
-    /// A new handle; the last parameter points to a status.
+    /// A new handle, also when opening fails; the last parameter points to
+    /// a status that the function may set.
     kHandle,
-    /// Nothing.
+    /// No result (void).
     kNothing,
-    /// An answer that is not a result code.
+    /// An answer that is not a result code: nonzero for connected, a bus
+    /// mode.
     kAnswer,
-    /// A result code.
+    /// A result code, 0 for success; nothing written for the caller.
     kCode,
-    /// A result code, and after 0, count values in the caller's buffer.
+    /// A result code, and after 0, count values in the buffer that the last
+    /// parameter points to.
     kFills,
   };
 
-  /// The kind of reply.
+  /// Which of the replies above.
   Kind kind;
-  /// For kFills: the number of values written, each the size of the value
-  /// that the last parameter points to.
+  /// For kFills: how many values the buffer holds, each of the type that
+  /// the last parameter points to (a record counts as one).
   std::size_t count = 0;
 };
 
+/// A handle, see Reply::Kind::kHandle.
 inline constexpr Reply kHandle{Reply::Kind::kHandle};
+/// No result, see Reply::Kind::kNothing.
 inline constexpr Reply kNothing{Reply::Kind::kNothing};
+/// An answer, see Reply::Kind::kAnswer.
 inline constexpr Reply kAnswer{Reply::Kind::kAnswer};
+/// A result code, see Reply::Kind::kCode.
 inline constexpr Reply kCode{Reply::Kind::kCode};
 
-/// The reply of a function that fills count values of the caller's buffer.
+/// A result code and count values in the caller's buffer, see
+/// Reply::Kind::kFills.
 constexpr Reply Fills(std::size_t count) {
   return Reply{Reply::Kind::kFills, count};
 }

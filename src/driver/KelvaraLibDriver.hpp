@@ -1,5 +1,7 @@
 // The functions of KelvaraLibDriver, the device family's driver module. Every
 // device operation of the library is one synchronous call of one of these.
+// They are declared here from their list in DriverFunctions.hpp, which
+// gives each one's parameters.
 //
 // Handles, ports, ids, codes and other integers are signed 32-bit unless
 // stated. A result code is 0 for success; an out argument holds an answer
