@@ -17,6 +17,7 @@
 
 extern "C" {
 
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): declares C functions
 #define KELVARA_DRIVER_DECLARATION(device, operation, result, parameters, \
                                    arguments, reply)                      \
   result KELVARA_##device##_##operation parameters;

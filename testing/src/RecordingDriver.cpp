@@ -78,18 +78,20 @@ DriverArgument ToArgument(const char* text) {
   return std::string{text};
 }
 
+template <typename Arguments, std::size_t... I>
+void Store(StoredCall& call, const Arguments& arguments,
+           std::index_sequence<I...> /*indices*/) {
+  ((call.arguments[I] = ToArgument(std::get<I>(arguments))), ...);
+}
+
 /// Records a call with the first Count of its arguments.
-template <std::size_t Count, typename... Args>
+template <std::size_t Count, typename Arguments>
 StoredCall& Record(State& state, DriverFunction function,
-                   const std::tuple<Args...>& arguments) {
-  static_assert(Count <= kMaxArguments);
+                   const Arguments& arguments) {
   StoredCall& call = state.calls.emplace_back();
   call.function = function;
   call.count = Count;
-  [&]<std::size_t... I>(std::index_sequence<I...>) {
-    ((call.arguments[I] = ToArgument(std::get<I>(arguments))), ...);
-  }
-  (std::make_index_sequence<Count>{});
+  Store(call, arguments, std::make_index_sequence<Count>{});
   return call;
 }
 
@@ -128,6 +130,7 @@ void FillBuffer(Answer& answer, void* buffer, std::size_t size) {
 template <driver::Reply kReply, DriverFunction kFunction, typename... Args>
 std::int32_t Respond(Args... args) {
   constexpr std::size_t kCount = sizeof...(Args);
+  static_assert(kCount <= kMaxArguments);
   const std::tuple<Args...> arguments{args...};
   State& state = GetState();
   std::scoped_lock lock{state.mutex};
@@ -286,6 +289,8 @@ void RecordingDriver::ClearCalls() {
 
 extern "C" {
 
+// Defines the C functions; the arguments come already in parentheses.
+// NOLINTBEGIN(cppcoreguidelines-macro-usage,bugprone-macro-parentheses)
 #define KELVARA_RECORDING_ENTRY(device, operation, result, parameters, \
                                 arguments, reply)                      \
   result KELVARA_##device##_##operation parameters {                   \
@@ -295,6 +300,7 @@ extern "C" {
             kelvara::testing::DriverFunction::k##device##operation>    \
             arguments);                                                \
   }
+// NOLINTEND(cppcoreguidelines-macro-usage,bugprone-macro-parentheses)
 KELVARA_DRIVER_FUNCTIONS(KELVARA_RECORDING_ENTRY)
 #undef KELVARA_RECORDING_ENTRY
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <iosfwd>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,8 +23,8 @@ enum class DriverFunction : int {
 };
 
 /// Number of driver functions.
-inline constexpr int kDriverFunctionCount =
-    0 KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_COUNT);
+inline constexpr int kDriverFunctionCount = static_cast<int>(
+    std::size({KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)}));
 
 /// The driver function's C name, such as "KELVARA_Kinetra_GetData".
 std::string_view GetName(DriverFunction function);
