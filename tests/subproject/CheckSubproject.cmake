@@ -2,14 +2,18 @@
 # add_subdirectory, with GoogleTest and Google Benchmark out of reach, and
 # checks that only the project's own test is registered.
 #   cmake -DKELVARA_SOURCE_DIR=<KelvaraLib> -DWORK_DIR=<scratch folder>
-#         -DGENERATOR=<generator> -P CheckSubproject.cmake
+#         -DGENERATOR=<generator> -DCXX=<compiler> [-DTOOLCHAIN=<file>]
+#         -P CheckSubproject.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
-execute_process(
-  COMMAND "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}" -B "${WORK_DIR}"
-    -G "${GENERATOR}"
-    "-DKELVARA_SOURCE_DIR=${KELVARA_SOURCE_DIR}"
-    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON
-    -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+set(configure "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}" -B "${WORK_DIR}"
+  -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}"
+  "-DKELVARA_SOURCE_DIR=${KELVARA_SOURCE_DIR}"
+  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON
+  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON)
+if(TOOLCHAIN)
+  list(APPEND configure "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}")
+endif()
+execute_process(COMMAND ${configure}
   RESULT_VARIABLE result
   OUTPUT_VARIABLE output
   ERROR_VARIABLE output)
