@@ -66,6 +66,7 @@ set(DRIVER "@_kelvara_driver_coordinates@")
 set(DRIVER_PLATFORMS "@KELVARA_VENDORDEP_DRIVER_PLATFORMS@")
 set(JOBS "@KELVARA_VENDORDEP_JOBS@")
 set(GENERATOR "@CMAKE_GENERATOR@")
+set(WERROR "@KELVARA_WERROR@")
 set(TOOLCHAIN "@PROJECT_SOURCE_DIR@/cmake/toolchains/aarch64-linux-gnu.cmake")
 ]] @ONLY)
 
