@@ -4,9 +4,9 @@
 #include <numbers>
 #include <string_view>
 
-#include "LibraryValues.hpp"
 #include "Saturating.hpp"
 #include "Setting.hpp"
+#include "driver/DriverValues.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -258,8 +258,11 @@ SimResult KinetraModel::SetOutputRate(std::int32_t rate) {
   return SetWithin(outputRate, rate, 1, 1000);
 }
 
+static_assert(driver::kKinetraMessageCount <= 64,
+              "enabled messages are kept in 64 bits");
+
 SimResult KinetraModel::EnableMessages(std::int32_t message) {
-  if (message < 0 || message >= kKinetraMessageCount) {
+  if (message < 0 || message >= driver::kKinetraMessageCount) {
     return SimResult::kInvalidArgument;
   }
   enabledMessages |= std::uint64_t{1} << message;

@@ -4,9 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "LibraryValues.hpp"
 #include "Setting.hpp"
-#include "kelvara/Lumeno.hpp"
+#include "driver/DriverValues.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -91,10 +90,10 @@ SimResult LumenoModel::SetStatusLed(std::int32_t on, std::int32_t value) {
 }
 
 SimResult LumenoModel::SetMeasureMode(std::int32_t mode, double millimeters) {
-  if (mode < 0 || mode >= kLumenoMeasureModeCount) {
+  if (mode < 0 || mode >= driver::kLumenoMeasureModeCount) {
     return SimResult::kInvalidArgument;
   }
-  if (mode == kLumenoFixedDistanceMode) {
+  if (mode == driver::kLumenoMeasureFixedDistance) {
     if (!(millimeters >= 0.0) || std::isinf(millimeters)) {
       return SimResult::kInvalidArgument;
     }
@@ -106,23 +105,23 @@ SimResult LumenoModel::SetMeasureMode(std::int32_t mode, double millimeters) {
 
 SimResult LumenoModel::GetConfigValue(std::int32_t item,
                                       std::uint32_t& value) const {
-  switch (static_cast<LumenoConfigItem>(item)) {
-    case LumenoConfigItem::kSampleTime:
+  switch (item) {
+    case driver::kLumenoConfigSampleTime:
       value = static_cast<std::uint32_t>(sampleTime);
       return SimResult::kOk;
-    case LumenoConfigItem::kLedBrightness:
+    case driver::kLumenoConfigLedBrightness:
       value = static_cast<std::uint32_t>(ledBrightness);
       return SimResult::kOk;
-    case LumenoConfigItem::kStatusLed:
+    case driver::kLumenoConfigStatusLed:
       value = statusLedOn ? 1u : 0u;
       return SimResult::kOk;
-    case LumenoConfigItem::kMeasureMode:
+    case driver::kLumenoConfigMeasureMode:
       value = static_cast<std::uint32_t>(measureMode);
       return SimResult::kOk;
-    case LumenoConfigItem::kFixedDistance:
+    case driver::kLumenoConfigFixedDistance:
       value = WholeMillimeters(fixedDistance);
       return SimResult::kOk;
-    case LumenoConfigItem::kFirmwareVersion:
+    case driver::kLumenoConfigFirmwareVersion:
       value = firmwareWord;
       return SimResult::kOk;
     default:

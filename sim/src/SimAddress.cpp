@@ -2,13 +2,17 @@
 
 #include <utility>
 
+#include "driver/DriverValues.hpp"
+
 namespace kelvara::sim {
 
 namespace {
 
-constexpr int kCanPortCount = 25;
+using driver::kCanPortCount;
+using driver::kNoUsbPort;
+
+/// CAN ids are numbered from 0 to this one.
 constexpr int kLargestCanId = 62;
-constexpr int kNoUsbPort = -1;
 
 }  // namespace
 

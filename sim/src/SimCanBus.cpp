@@ -1,6 +1,7 @@
 #include "kelvara/sim/SimCanBus.hpp"
 
 #include "SimState.hpp"
+#include "driver/DriverValues.hpp"
 
 namespace kelvara::sim {
 
@@ -12,7 +13,7 @@ template <typename F, typename R>
 R WithPort(std::int32_t number, R fallback, F&& f) {
   auto& state = detail::GetState();
   std::scoped_lock lock{state.mutex};
-  if (number < 0 || number >= detail::kCanPortCount) {
+  if (number < 0 || number >= driver::kCanPortCount) {
     return fallback;
   }
   return f(state.canPorts[static_cast<std::size_t>(number)]);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "SimState.hpp"
+#include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace kelvara::sim::detail {
@@ -134,7 +135,7 @@ std::int32_t Command(std::int32_t handle, F f) {
 }
 
 bool PortExists(std::int32_t port) {
-  return port >= 0 && port < kCanPortCount;
+  return port >= 0 && port < driver::kCanPortCount;
 }
 
 }  // namespace

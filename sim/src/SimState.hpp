@@ -16,6 +16,7 @@
 #include "KinetraModel.hpp"
 #include "LumenoModel.hpp"
 #include "VantorModel.hpp"
+#include "driver/DriverValues.hpp"
 #include "kelvara/sim/SimAddress.hpp"
 #include "kelvara/sim/SimDevice.hpp"
 #include "kelvara/sim/SimResult.hpp"
@@ -86,9 +87,6 @@ struct CanPort {
   InjectedFailures failures;
 };
 
-/// The number of CAN ports that exist, numbered from 0.
-inline constexpr int kCanPortCount = 25;
-
 struct State {
   std::mutex mutex;
 
@@ -107,7 +105,7 @@ struct State {
   std::int64_t clockNs = 0;
   bool clockSynchronized = true;
 
-  std::array<CanPort, kCanPortCount> canPorts{};
+  std::array<CanPort, driver::kCanPortCount> canPorts{};
 
   /// The devices of one kind.
   template <typename Model>

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "SimState.hpp"
+#include "driver/DriverValues.hpp"
 
 namespace kelvara::sim {
 
@@ -13,6 +14,10 @@ using detail::State;
 using detail::VantorModel;
 
 constexpr double kLargestRangeLimit = 32767.0;
+
+/// The zone counts of the two grids.
+constexpr std::size_t kZones4x4 = driver::kVantorResolution4x4;
+constexpr std::size_t kZones8x8 = driver::kVantorResolution8x8;
 
 /// Runs f(model) on the ranger at an address under the state's lock.
 template <typename F>
@@ -35,11 +40,12 @@ void SimVantor::SetTargetRaw(double millimeters, double tiltHorizontal,
 }
 
 bool SimVantor::SetZoneMillimeters(std::span<const double> millimeters) {
-  if (millimeters.size() != 16 && millimeters.size() != 64) {
+  const std::size_t zones = millimeters.size();
+  if (zones != kZones4x4 && zones != kZones8x8) {
     return false;
   }
   detail::ZoneGrid grid;
-  grid.side = millimeters.size() == 16 ? 4 : 8;
+  grid.side = driver::VantorGridSide(static_cast<std::int32_t>(zones));
   grid.cells.fill(-1.0);
   std::transform(
       millimeters.begin(), millimeters.end(), grid.cells.begin(),

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "LibraryValues.hpp"
 #include "Setting.hpp"
+#include "driver/DriverValues.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -110,15 +110,16 @@ VantorScanData VantorModel::Scan() {
 }
 
 VantorConfigData VantorModel::Config() const {
-  const std::uint64_t gridZones =
-      zoneCount == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << 16) - 1;
+  const std::uint64_t gridZones = zoneCount == driver::kVantorResolution8x8
+                                      ? ~std::uint64_t{0}
+                                      : (std::uint64_t{1} << 16) - 1;
   bool targetInView = false;
   for (int zone = 0; zone < zoneCount; ++zone) {
     targetInView = targetInView || (ZoneEnabled(zone) && SceneDistance(zone));
   }
   VantorConfigData data{};
   data.setting0 = outputRate;
-  data.flag0 = zoneCount == 64 ? 1 : 0;
+  data.flag0 = zoneCount == driver::kVantorResolution8x8 ? 1 : 0;
   data.flag1 = (zoneMask & gridZones) != gridZones ? 1 : 0;
   data.flag2 = targetInView ? 1 : 0;
   data.setting1 = rangingFrequency;
@@ -133,13 +134,12 @@ VantorConfigData VantorModel::Config() const {
 }
 
 SimResult VantorModel::SetResolution(std::int32_t resolution) {
-  if (resolution == kVantorResolution4x4) {
-    zoneCount = 16;
-  } else if (resolution == kVantorResolution8x8) {
-    zoneCount = 64;
-  } else {
+  // A resolution is the grid's number of zones.
+  if (resolution != driver::kVantorResolution4x4 &&
+      resolution != driver::kVantorResolution8x8) {
     return SimResult::kInvalidArgument;
   }
+  zoneCount = resolution;
   return SimResult::kOk;
 }
 

@@ -9,6 +9,7 @@
 
 #include "Noise.hpp"
 #include "driver/DriverRecords.hpp"
+#include "driver/DriverValues.hpp"
 #include "kelvara/sim/SimResult.hpp"
 
 namespace kelvara::sim::detail {
@@ -43,7 +44,7 @@ struct VantorModel {
   SimResult SetRangingFrequency(std::int32_t frequency);
 
   /// The side of the grid in use, 4 or 8.
-  int GridSide() const { return zoneCount == 16 ? 4 : 8; }
+  int GridSide() const { return driver::VantorGridSide(zoneCount); }
   /// The distance that a zone of the grid in use sees, mask and noise aside;
   /// empty when nothing is in view there within the range limit.
   std::optional<double> SceneDistance(int zone) const;

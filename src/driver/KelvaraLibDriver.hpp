@@ -1,7 +1,8 @@
 // The functions of KelvaraLibDriver, the device family's driver module. Every
 // device operation of the library is one synchronous call of one of these.
 // They are declared here from their list in DriverFunctions.hpp, which
-// gives each one's parameters.
+// gives each one's parameters; DriverValues.hpp names the numbers with a
+// meaning of their own that they take.
 //
 // Handles, ports, ids, codes and other integers are signed 32-bit unless
 // stated. A result code is 0 for success; an out argument holds an answer
@@ -14,6 +15,7 @@
 
 #include "driver/DriverFunctions.hpp"
 #include "driver/DriverRecords.hpp"
+#include "driver/DriverValues.hpp"
 
 extern "C" {
 
