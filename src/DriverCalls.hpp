@@ -1,12 +1,15 @@
 // Helpers that every device class and CanBus share for calling the driver:
 // opening a device, turning result codes into Status and query answers into
-// expected values, and converting quantities into the driver's whole-number
-// arguments.
+// expected values, converting quantities into the driver's whole-number
+// arguments, and checking that public enumerations carry the driver's
+// numbers.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <expected>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -17,9 +20,6 @@
 #include "kelvara/UsbPort.hpp"
 
 namespace kelvara::detail {
-
-/// The USB port number sent when the caller names no port.
-inline constexpr std::int32_t kNoUsbPort = -1;
 
 /// A driver result code as a Status of the same number.
 constexpr Status ToStatus(std::int32_t code) noexcept {
@@ -37,6 +37,17 @@ auto ToExpected(std::int32_t code, Build&& build)
     return std::unexpected{ToStatus(code)};
   }
   return std::forward<Build>(build)();
+}
+
+/// True when each enumerator in the list has the driver's number paired with
+/// it: ties the public enumerations, which spell their values, to the
+/// numbers the driver takes.
+template <typename Enum>
+constexpr bool SameNumbers(
+    std::initializer_list<std::pair<Enum, std::int32_t>> pairs) noexcept {
+  return std::ranges::all_of(pairs, [](const auto& pair) {
+    return std::to_underlying(pair.first) == pair.second;
+  });
 }
 
 /// The port number that the driver receives for a USB port.

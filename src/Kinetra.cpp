@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <iterator>
 #include <type_traits>
+#include <utility>
 
 #include "DriverCalls.hpp"
+#include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace kelvara {
@@ -37,6 +39,20 @@ static_assert(detail::kKinetraAlgorithmState ==
               driver::kKinetraValidAlgorithmState);
 static_assert(detail::kKinetraTemperature == driver::kKinetraValidTemperature);
 static_assert((detail::kKinetraTime & driver::kKinetraValidAnyGroup) == 0);
+
+// EnableMessages passes a message's value unchanged: each kind is the
+// driver's number for it, and the last one is the driver's last.
+static_assert(detail::SameNumbers<KinetraMessage>({
+    {KinetraMessage::kOrientation, driver::kKinetraMessageOrientation},
+    {KinetraMessage::kQuaternion, driver::kKinetraMessageQuaternion},
+    {KinetraMessage::kAngularVelocity, driver::kKinetraMessageAngularVelocity},
+    {KinetraMessage::kLinearAcceleration,
+     driver::kKinetraMessageLinearAcceleration},
+    {KinetraMessage::kMagneticField, driver::kKinetraMessageMagneticField},
+    {KinetraMessage::kAlgorithmState, driver::kKinetraMessageAlgorithmState},
+    {KinetraMessage::kTemperature, driver::kKinetraMessageTemperature},
+    {KinetraMessage::kTemperature, driver::kKinetraMessageCount - 1},
+}));
 
 /// Copies a group of the record into values when its bit is in present.
 template <typename T>
@@ -68,7 +84,7 @@ std::int32_t Kinetra::OpenCan(std::int32_t port, std::int32_t canId,
 
 Kinetra Kinetra::Usb(int extra) {
   return Kinetra{Adopt{}, OpenDevice(KELVARA_Kinetra_CreateUsb,
-                                     detail::kNoUsbPort, extra)};
+                                     driver::kNoUsbPort, extra)};
 }
 
 Kinetra Kinetra::Usb(UsbPort port, int extra) {
@@ -144,8 +160,8 @@ Status Kinetra::SetOutputRate(int rate) {
 }
 
 Status Kinetra::EnableMessages(KinetraMessage message) {
-  return ToStatus(KELVARA_Kinetra_EnableMessages(
-      m_handle.Get(), static_cast<std::int32_t>(message)));
+  return ToStatus(KELVARA_Kinetra_EnableMessages(m_handle.Get(),
+                                                 std::to_underlying(message)));
 }
 
 Status Kinetra::Use9AxisYaw(bool nineAxes) {

@@ -6,9 +6,38 @@
 
 #include "ColorMath.hpp"
 #include "DriverCalls.hpp"
+#include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace kelvara {
+
+namespace {
+
+// Modes and items reach the driver as their values, unchanged.
+static_assert(detail::SameNumbers<LumenoMeasureMode>({
+    {LumenoMeasureMode::kUncorrected, driver::kLumenoMeasureUncorrected},
+    {LumenoMeasureMode::kAutoDistance, driver::kLumenoMeasureAutoDistance},
+    {LumenoMeasureMode::kFixedDistance, driver::kLumenoMeasureFixedDistance},
+}));
+static_assert(detail::SameNumbers<LumenoConfigItem>({
+    {LumenoConfigItem::kSampleTime, driver::kLumenoConfigSampleTime},
+    {LumenoConfigItem::kLedBrightness, driver::kLumenoConfigLedBrightness},
+    {LumenoConfigItem::kStatusLed, driver::kLumenoConfigStatusLed},
+    {LumenoConfigItem::kMeasureMode, driver::kLumenoConfigMeasureMode},
+    {LumenoConfigItem::kFixedDistance, driver::kLumenoConfigFixedDistance},
+    {LumenoConfigItem::kFirmwareVersion, driver::kLumenoConfigFirmwareVersion},
+}));
+
+/// Asks the driver for one configuration value. The value starts at 0, so a
+/// driver that reports success without writing it gives 0.
+std::expected<std::uint32_t, Status> QueryConfigValue(std::int32_t handle,
+                                                      std::int32_t item) {
+  std::uint32_t value = 0;
+  const std::int32_t code = KELVARA_Lumeno_GetConfigValue(handle, item, &value);
+  return detail::ToExpected(code, [&value] { return value; });
+}
+
+}  // namespace
 
 using detail::OpenDevice;
 using detail::PortNumber;
@@ -20,7 +49,7 @@ std::int32_t Lumeno::OpenCan(std::int32_t port, std::int32_t canId) {
 
 Lumeno Lumeno::Usb() {
   return Lumeno{Adopt{},
-                OpenDevice(KELVARA_Lumeno_CreateUsb, detail::kNoUsbPort)};
+                OpenDevice(KELVARA_Lumeno_CreateUsb, driver::kNoUsbPort)};
 }
 
 Lumeno Lumeno::Usb(UsbPort port) {
@@ -82,20 +111,17 @@ Status Lumeno::SetMeasureMode(LumenoMeasureMode mode) {
 
 Status Lumeno::SetFixedDistanceMillimeters(double millimeters) {
   return ToStatus(KELVARA_Lumeno_SetMeasureMode(
-      m_handle.Get(), std::to_underlying(LumenoMeasureMode::kFixedDistance),
-      millimeters));
+      m_handle.Get(), driver::kLumenoMeasureFixedDistance, millimeters));
 }
 
 std::expected<std::uint32_t, Status> Lumeno::GetConfigValue(
     LumenoConfigItem item) {
-  std::uint32_t value = 0;
-  const std::int32_t code = KELVARA_Lumeno_GetConfigValue(
-      m_handle.Get(), std::to_underlying(item), &value);
-  return detail::ToExpected(code, [&value] { return value; });
+  return QueryConfigValue(m_handle.Get(), std::to_underlying(item));
 }
 
 std::expected<FirmwareVersion, Status> Lumeno::GetFirmwareVersion() {
-  const auto word = GetConfigValue(LumenoConfigItem::kFirmwareVersion);
+  const auto word =
+      QueryConfigValue(m_handle.Get(), driver::kLumenoConfigFirmwareVersion);
   if (!word) {
     return std::unexpected{word.error()};
   }

@@ -1,14 +1,38 @@
 #include "kelvara/Vantor.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <iterator>
+#include <limits>
+#include <utility>
 
 #include "DriverCalls.hpp"
+#include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace kelvara {
 
 namespace {
+
+// A resolution reaches the driver as its value, the grid's number of zones.
+static_assert(detail::SameNumbers<VantorResolution>({
+    {VantorResolution::k4x4, driver::kVantorResolution4x4},
+    {VantorResolution::k8x8, driver::kVantorResolution8x8},
+}));
+
+/// True when a scan's grid side is the driver's for every zone count around
+/// the two grids', the unusual ones included.
+constexpr bool GridSizeIsTheDriverRule() {
+  using Limits = std::numeric_limits<std::int32_t>;
+  constexpr std::array kZoneCounts{
+      Limits::min(), -16, -1, 0, 4, 8, 15, 16, 17, 20, 63, 64, 65,
+      Limits::max()};
+  return std::ranges::all_of(kZoneCounts, [](std::int32_t zones) {
+    return VantorScan{0, zones, {}}.GridSize() == driver::VantorGridSide(zones);
+  });
+}
+static_assert(GridSizeIsTheDriverRule());
 
 /// The configuration that a good reply of the driver describes. Optional
 /// fields stay empty unless the record marks them present; settings 2 and 3
@@ -48,7 +72,7 @@ std::int32_t Vantor::OpenCan(std::int32_t port, std::int32_t canId) {
 
 Vantor Vantor::Usb() {
   return Vantor{Adopt{},
-                OpenDevice(KELVARA_Vantor_CreateUsb, detail::kNoUsbPort)};
+                OpenDevice(KELVARA_Vantor_CreateUsb, driver::kNoUsbPort)};
 }
 
 Vantor Vantor::Usb(UsbPort port) {
@@ -87,7 +111,7 @@ Status Vantor::SetOutputRate(std::int32_t rate) {
 
 Status Vantor::SetResolution(VantorResolution resolution) {
   return detail::ToStatus(KELVARA_Vantor_SetResolution(
-      m_handle.Get(), static_cast<std::int32_t>(resolution)));
+      m_handle.Get(), std::to_underlying(resolution)));
 }
 
 Status Vantor::SetRangingFrequency(std::int32_t frequency) {

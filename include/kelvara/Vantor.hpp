@@ -42,12 +42,14 @@ class VantorScan {
    *     zones below both the zone count and 64 can hold a reading
    * @param distances all 64 entries, also those past the zone count
    */
-  VantorScan(std::int32_t tag, std::int32_t zoneCount,
-             const Distances& distances) noexcept
+  constexpr VantorScan(std::int32_t tag, std::int32_t zoneCount,
+                       const Distances& distances) noexcept
       : m_tag{tag}, m_zoneCount{zoneCount}, m_distances{distances} {}
 
   /// Returns the grid side: 4 for a zone count of 16, otherwise 8.
-  std::int32_t GridSize() const noexcept { return m_zoneCount == 16 ? 4 : 8; }
+  constexpr std::int32_t GridSize() const noexcept {
+    return m_zoneCount == 16 ? 4 : 8;
+  }
 
   /**
    * Returns the distance measured in one zone.
