@@ -65,6 +65,8 @@ TEST(LumenoReadingTest, ChromaticityNeedsFiniteSumAboveOneMillionth) {
       {{-1.0, -2.0, -3.0}, std::nullopt},
       {{60.0, 80.0, 20.0}, Chromaticity{0.375, 0.5}},
       {{kThird, kThird, kThird}, Chromaticity{kThird, kThird}},
+      // (X + Y) + Z is 1; X + (Y + Z) and (X + Z) + Y would be 0.
+      {{1e16, -1e16, 1.0}, Chromaticity{1e16, -1e16}},
       {{kNaN, 1.0, 1.0}, std::nullopt},
       {{1e308, 1e308, 0.0}, std::nullopt},  // the sum overflows
       // The sum is a small finite number but X / sum overflows.
