@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -357,16 +358,23 @@ TEST(StatusTest, PrintsItsNumberAndNothingElse) {
   }
 }
 
-TEST_F(KinetraTest, AnyNonzeroFlagIsTrueAndTimestampsKeepTheirSign) {
+TEST_F(KinetraTest, AnyNonzeroFlagIsTrueAndTimestampsAreDividedExactly) {
   KinetraData sample = kFullSample;
-  sample.timestampNs = -2'500'000'000;
   for (const std::int32_t word : {0, 2, -1, kMin}) {
     sample.timeSynced = sample.algorithmFlag0 = sample.algorithmFlag1 = word;
     m_driver.SetRecord(kKinetraGetData, sample);
     EXPECT_EQ(m_imu.IsTimeSynced(), word != 0) << word;
     EXPECT_EQ(m_imu.GetAlgorithmState()->flag0, word != 0) << word;
     EXPECT_EQ(m_imu.GetAlgorithmState()->flag1, word != 0) << word;
-    EXPECT_EQ(m_imu.GetTimestamp()->value(), -2.5);
+  }
+  // Nanoseconds divided by 10^9 and rounded once: multiplying 3 or -7 by
+  // 1e-9 instead would end one unit in the last place away.
+  const std::pair<std::int64_t, double> times[] = {
+      {-2'500'000'000, -2.5}, {3, 3e-9}, {-7, -7e-9}};
+  for (const auto& [nanoseconds, seconds] : times) {
+    sample.timestampNs = nanoseconds;
+    m_driver.SetRecord(kKinetraGetData, sample);
+    EXPECT_EQ(m_imu.GetTimestamp()->value(), seconds) << nanoseconds << " ns";
   }
 }
 
