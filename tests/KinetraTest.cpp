@@ -4,11 +4,13 @@
 // through KinetraTest::Once, which also checks that it allocates nothing.
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <expected>
 #include <limits>
+#include <numbers>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -52,6 +54,12 @@ constexpr KinetraData kFullSample{
     {1.5, -2.5, 3.5}, {-4.75, 5.75, -6.75}, {7.25, -8.25, 9.25, 10.25},
     {11.5, -12.5, 13.5}, -1, 0, 14.5, -15.5, 16.5, -17.5, 36.625};
 // clang-format on
+
+/// kFullSample's yaw in radians, converted as the unit library does.
+const double kYawRadians = (10.5 * std::numbers::pi) / 180.0;
+/// The norm of kFullSample's six-axis quaternion: the square root of its
+/// elements' squares, whose sum is exact.
+const double kNorm6d = std::sqrt(0.25 + 0.0625 + 0.015625 + 0.00390625);
 
 /// A getter's result as plain numbers in field order, zero-padded.
 using Values = std::array<double, 9>;
@@ -115,10 +123,11 @@ const Getter kGetters[] = {
     {"GetAngle", 0x004, Values{-40.0625}, Read<&Kinetra::GetAngle>,
      Sampled<&KinetraSample::angle>},
     {"GetRotation2d", 0x001,
-     ToValues(wpi::math::Rotation2d{wpi::units::degree_t{10.5}}),
+     Values{std::cos(kYawRadians), std::sin(kYawRadians)},
      Read<&Kinetra::GetRotation2d>, Sampled<&KinetraSample::rotation2d>},
+    // The six-axis quaternion divided by its norm.
     {"GetRotation3d", 0x008,
-     ToValues(wpi::math::Quaternion{0.5, -0.25, 0.125, -0.0625}.Normalize()),
+     Values{0.5 / kNorm6d, -0.25 / kNorm6d, 0.125 / kNorm6d, -0.0625 / kNorm6d},
      Read<&Kinetra::GetRotation3d>, Sampled<&KinetraSample::rotation3d>},
     {"GetQuaternion6d", 0x008, Values{0.5, -0.25, 0.125, -0.0625},
      Read<&Kinetra::GetQuaternion6d>, Sampled<&KinetraSample::quaternion6d>},

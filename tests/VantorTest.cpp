@@ -189,7 +189,8 @@ TEST(VantorTest, NoFrameWhenTheRecordIsInvalidOrUnwritten) {
     kelvara::test::DirtyTheStack();
     EXPECT_EQ(ranger.GetScan(), std::nullopt);
     kelvara::test::DirtyTheStack();
-    EXPECT_EQ(Fields(ranger.GetConfig().value()), Fields(VantorConfig{}));
+    EXPECT_EQ(Fields(ranger.GetConfig().value()),
+              Fields({0, false, false, false, 0, {}, {}, {}, {}}));
   }
   // Valid word 0 in a buffer that otherwise reads as a good frame.
   driver.SetFill(kVantorGetScan, kMarker);
