@@ -13,9 +13,10 @@ namespace kelvara {
 
 /// The two modes a CAN port's bus can be in; the driver knows them as 0 and 1.
 enum class CanBusMode : std::int32_t {
-  /// Mode 0.
+  /// The mode the driver numbers 0. RequestMode asks for it for every value
+  /// other than kMode1.
   kMode0 = 0,
-  /// Mode 1.
+  /// The mode the driver numbers 1.
   kMode1 = 1,
 };
 

@@ -27,33 +27,35 @@ namespace kelvara {
 
 /// Angular velocity about the IMU's three axes.
 struct AngularVelocity3d {
-  /// About the x axis.
+  ///@{
+  /// The rate about the device's x, y or z axis, as the device measured it.
   wpi::units::radians_per_second_t x{0.0};
-  /// About the y axis.
   wpi::units::radians_per_second_t y{0.0};
-  /// About the z axis.
   wpi::units::radians_per_second_t z{0.0};
+  ///@}
 };
 
 /// Linear acceleration along the IMU's three axes.
 struct Acceleration3d {
-  /// Along the x axis.
+  ///@{
+  /// The acceleration along the device's x, y or z axis, as the device
+  /// measured it.
   wpi::units::meters_per_second_squared_t x{0.0};
-  /// Along the y axis.
   wpi::units::meters_per_second_squared_t y{0.0};
-  /// Along the z axis.
   wpi::units::meters_per_second_squared_t z{0.0};
+  ///@}
 };
 
 /// The magnetic field that the IMU measures.
 struct MagneticField {
-  /// Along the x axis.
+  ///@{
+  /// The field along the device's x, y or z axis.
   wpi::units::microtesla_t x{0.0};
-  /// Along the y axis.
   wpi::units::microtesla_t y{0.0};
-  /// Along the z axis.
   wpi::units::microtesla_t z{0.0};
-  /// The field strength as the device reports it.
+  ///@}
+  /// The field strength as the device reports it, not computed here from x,
+  /// y and z.
   wpi::units::microtesla_t strength{0.0};
 };
 
@@ -62,24 +64,24 @@ struct MagneticField {
  * The values carry no unit; their meaning is the device's.
  */
 struct AlgorithmState {
-  /// First value of the algorithm's state vector.
+  ///@{
+  /// The algorithm's state vector, its three elements in the device's order.
   double x = 0.0;
-  /// Second value of the algorithm's state vector.
   double y = 0.0;
-  /// Third value of the algorithm's state vector.
   double z = 0.0;
-  /// First algorithm flag.
+  ///@}
+  ///@{
+  /// An algorithm flag: true when the device reports it as any nonzero word.
   bool flag0 = false;
-  /// Second algorithm flag.
   bool flag1 = false;
-  /// First further algorithm value.
+  ///@}
+  ///@{
+  /// The algorithm's four further values, in the device's order.
   double value0 = 0.0;
-  /// Second further algorithm value.
   double value1 = 0.0;
-  /// Third further algorithm value.
   double value2 = 0.0;
-  /// Fourth further algorithm value.
   double value3 = 0.0;
+  ///@}
 };
 
 /**
@@ -91,15 +93,15 @@ enum class KinetraMessage : std::int32_t {
   kOrientation = 0,
   /// The orientation quaternions.
   kQuaternion = 1,
-  /// Angular velocity.
+  /// The rates that Kinetra::GetAngularVelocity reads.
   kAngularVelocity = 2,
-  /// Linear acceleration.
+  /// The acceleration that Kinetra::GetLinearAcceleration reads.
   kLinearAcceleration = 3,
-  /// Magnetic field.
+  /// The field that Kinetra::GetMagneticField reads.
   kMagneticField = 4,
-  /// The orientation algorithm's state.
+  /// The state that Kinetra::GetAlgorithmState reads.
   kAlgorithmState = 5,
-  /// Temperature.
+  /// The temperature that Kinetra::GetTemperature reads.
   kTemperature = 6,
 };
 
@@ -108,22 +110,17 @@ enum class KinetraMessage : std::int32_t {
  * answer in its order. What each value means is the device's.
  */
 struct SelfTestResult {
-  /// First value.
+  ///@{
+  /// A value of the answer: result0 is its first, result7 its last.
   std::int32_t result0 = 0;
-  /// Second value.
   std::int32_t result1 = 0;
-  /// Third value.
   std::int32_t result2 = 0;
-  /// Fourth value.
   std::int32_t result3 = 0;
-  /// Fifth value.
   std::int32_t result4 = 0;
-  /// Sixth value.
   std::int32_t result5 = 0;
-  /// Seventh value.
   std::int32_t result6 = 0;
-  /// Eighth value.
   std::int32_t result7 = 0;
+  ///@}
 };
 
 /**

@@ -35,11 +35,11 @@ struct Chromaticity {
  * The values are not checked; they may be zero, negative or not finite.
  */
 struct LumenoReading {
-  /// Tristimulus X.
+  /// Tristimulus X, as the driver computed it.
   double X = 0.0;
-  /// Tristimulus Y, the luminance.
+  /// Tristimulus Y, the luminance, as the driver computed it.
   double Y = 0.0;
-  /// Tristimulus Z.
+  /// Tristimulus Z, close to the response to blue, as the driver computed it.
   double Z = 0.0;
   /// A value the driver attaches to the sample, all 32 bits carried
   /// unchanged; the library gives it no meaning.
@@ -117,7 +117,7 @@ enum class LumenoConfigItem : std::int32_t {
 /// The palette entry that a colour sample matched (see Lumeno::GetMatch).
 // NOLINTNEXTLINE(bugprone-exception-escape): only copying the name allocates.
 struct LumenoMatch {
-  /// The entry's name.
+  /// The name under which AddColor or LearnColor stored the entry.
   std::string name;
   /// 1 - distance / match threshold: 1.0 for an exact match, 0.0 at the
   /// threshold.

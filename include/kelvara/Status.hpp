@@ -30,11 +30,12 @@ inline void PrintTo(Status status, std::ostream* os) {
 
 /// A device's firmware version, most significant number first.
 struct FirmwareVersion {
-  /// First (most significant) version number.
+  /// The major version, the most significant number. A Lumeno reports 0 to
+  /// 255 in each number; the other devices any 32-bit value.
   std::int32_t major = 0;
-  /// Second version number.
+  /// The minor version, between major and patch in significance.
   std::int32_t minor = 0;
-  /// Third (least significant) version number.
+  /// The patch level, the least significant number.
   std::int32_t patch = 0;
 };
 

@@ -9,14 +9,14 @@ namespace kelvara {
  * unchanged; the driver gives it its meaning.
  */
 enum class UsbPort : std::int32_t {
-  /// The first USB port.
+  ///@{
+  /// The port that the driver numbers 0, 1, 2 or 3; which socket that is,
+  /// the driver decides.
   kUsb0 = 0,
-  /// The second USB port.
   kUsb1 = 1,
-  /// The third USB port.
   kUsb2 = 2,
-  /// The fourth USB port.
   kUsb3 = 3,
+  ///@}
 };
 
 }  // namespace kelvara

@@ -136,9 +136,9 @@ class VantorScan {
 /// The zone grids of the Vantor ranger. The driver receives the number of
 /// zones of the grid, which is each enumerator's value.
 enum class VantorResolution : std::int32_t {
-  /// 4 by 4 zones.
+  /// The 4 by 4 grid; scans then hold 16 zones.
   k4x4 = 16,
-  /// 8 by 8 zones.
+  /// The 8 by 8 grid; scans then hold 64 zones.
   k8x8 = 64,
 };
 
@@ -147,15 +147,15 @@ enum class VantorResolution : std::int32_t {
  * the settings and flags is the driver's; the library only carries them.
  */
 struct VantorConfig {
-  /// The driver's setting 0, unchanged.
+  /// The first word of the driver's record, copied unchanged.
   std::int32_t setting0 = 0;
-  /// True when the driver reports flag 0 as set.
+  ///@{
+  /// A flag of the driver's record: true when its word is nonzero.
   bool flag0 = false;
-  /// True when the driver reports flag 1 as set.
   bool flag1 = false;
-  /// True when the driver reports flag 2 as set.
   bool flag2 = false;
-  /// The driver's setting 1, unchanged.
+  ///@}
+  /// The word after the flags in the driver's record, copied unchanged.
   std::int32_t setting1 = 0;
   /// The zone mask, all 64 bits; empty when the driver reports none.
   std::optional<std::uint64_t> zoneMask;

@@ -12,7 +12,7 @@
 
 namespace kelvara::sim::detail {
 
-/// A vector of three doubles.
+/// A vector in the sensor or the world frame: one double per axis.
 struct Vector3 {
   double x = 0.0;
   double y = 0.0;

@@ -6,8 +6,7 @@ namespace kelvara::sim {
 
 using detail::State;
 
-// Copied rather than moved: clang-tidy 16 takes the implicit move of a class
-// holding a std::string for one that may throw.
+// Taken by reference: callers keep their address, so it is copied either way.
 // NOLINTNEXTLINE(modernize-pass-by-value)
 SimDevice::SimDevice(SimDeviceKind kind, const SimAddress& address)
     : m_kind{kind}, m_address{address} {}

@@ -18,12 +18,12 @@ struct KinetraData {
   /// Nonzero when the sample time is synchronised.
   std::int32_t timeSynced;
   std::uint8_t reserved1[4];
-  /// Degrees.
+  // Yaw, pitch, roll and the continuous angle, in degrees.
   double yaw;
   double pitch;
   double roll;
   double angle;
-  /// w, x, y, z.
+  // The six-axis and the nine-axis quaternion, each w, x, y, z.
   double quaternion6d[4];
   double quaternion9d[4];
   /// Radians per second, x, y, z.
@@ -32,6 +32,8 @@ struct KinetraData {
   double linearAcceleration[3];
   /// Microtesla, x, y, z, then the field strength.
   double magneticField[4];
+  // The orientation algorithm's state: a vector, two flags (nonzero: set)
+  // and four values, none with a unit.
   double algorithmVector[3];
   std::int32_t algorithmFlag0;
   std::int32_t algorithmFlag1;
@@ -50,7 +52,7 @@ struct LumenoColorData {
   std::uint8_t reserved0[12];
   std::int32_t tag;
   std::uint8_t reserved1[4];
-  /// CIE 1931 tristimulus values.
+  // CIE 1931 tristimulus values.
   double X;
   double Y;
   double Z;

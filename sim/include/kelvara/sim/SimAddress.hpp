@@ -67,7 +67,7 @@ class SimAddress {
    */
   static SimAddress Serial(std::string_view path);
 
-  /// The transport.
+  /// Whether robot code reaches the device on CAN, USB or serial.
   SimTransport GetTransport() const noexcept { return m_transport; }
 
   /// The CAN port's or USB port's number (-1 for Usb()); 0 for serial.

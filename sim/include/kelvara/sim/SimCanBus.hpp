@@ -20,7 +20,8 @@ namespace kelvara::sim {
  */
 class SimCanBus {
  public:
-  /// Controls the port.
+  /// Controls the port's simulated bus mode; a port that does not exist may
+  /// be named too, and then nothing changes.
   explicit SimCanBus(wpi::CANPort port) noexcept
       : m_port{kelvara::detail::CanPortNumber(port)} {}
 

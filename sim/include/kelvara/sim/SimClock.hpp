@@ -17,7 +17,7 @@ class SimClock {
  public:
   SimClock() = delete;
 
-  /// The current simulation time.
+  /// The simulation time: the timestamp of an IMU sample taken now.
   static wpi::units::second_t Now() {
     return wpi::units::nanosecond_t{static_cast<double>(NowNanoseconds())};
   }

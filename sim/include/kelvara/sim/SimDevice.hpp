@@ -31,10 +31,10 @@ enum class SimDeviceKind {
  */
 class SimDevice {
  public:
-  /// The device's kind.
+  /// The kind of device that this controller reaches.
   SimDeviceKind GetKind() const noexcept { return m_kind; }
 
-  /// The device's address.
+  /// The address that robot code opens the device with.
   const SimAddress& GetAddress() const noexcept { return m_address; }
 
   /**

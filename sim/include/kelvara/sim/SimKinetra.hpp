@@ -120,7 +120,7 @@ class SimKinetra : public SimDevice {
     SetEarthMagneticFieldMicrotesla(x.value(), y.value(), z.value());
   }
 
-  /// Sets the temperature.
+  /// Sets the temperature that every later sample reports.
   void SetTemperature(wpi::units::celsius_t temperature) {
     SetTemperatureCelsius(temperature.value());
   }

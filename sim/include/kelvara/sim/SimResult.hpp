@@ -14,7 +14,7 @@ namespace kelvara::sim {
  * gives the Status to compare with.
  */
 enum class SimResult : std::int32_t {
-  /// Success.
+  /// The call did what it was asked; robot code sees Status::kOk.
   kOk = 0,
   /// The device at the handle's address is not present: detached by
   /// simulation code, or at an address that cannot hold a device.

@@ -22,7 +22,7 @@ enum class DriverFunction : int {
   KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_ENUMERATOR)
 };
 
-/// Number of driver functions.
+/// The number of driver functions: every DriverFunction lies below it.
 inline constexpr int kDriverFunctionCount = static_cast<int>(
     std::size({KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)}));
 
