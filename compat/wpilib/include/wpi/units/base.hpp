@@ -126,3 +126,25 @@ struct length {};
 }  // namespace dimension
 
 }  // namespace wpi::units
+
+// Declares a unit type of the unit headers and its literal suffix:
+//
+//   WPI_STANDIN_UNIT(meter_t, operator""_m, dimension::length, std::ratio<1>);
+//
+// makes meter_t the unit_t of the remaining arguments and gives
+// wpi::units::literals the operator ""_m for integer and floating literals
+// (as 2_m and 2.5_m). A suffix needs an operator of its own for each kind of
+// literal, and no template can declare a named operator. Use it inside
+// namespace wpi::units.
+// NOLINTBEGIN(cppcoreguidelines-macro-usage,bugprone-macro-parentheses)
+#define WPI_STANDIN_UNIT(name, literal, ...)                    \
+  namespace literals {                                          \
+  constexpr unit_t<__VA_ARGS__> literal(long double v) {        \
+    return unit_t<__VA_ARGS__>{v};                              \
+  }                                                             \
+  constexpr unit_t<__VA_ARGS__> literal(unsigned long long v) { \
+    return unit_t<__VA_ARGS__>{v};                              \
+  }                                                             \
+  }                                                             \
+  using name = unit_t<__VA_ARGS__>
+// NOLINTEND(cppcoreguidelines-macro-usage,bugprone-macro-parentheses)
