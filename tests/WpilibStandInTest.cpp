@@ -25,6 +25,51 @@ using wpi::math::Quaternion;
 using wpi::math::Rotation3d;
 constexpr double kPi = std::numbers::pi;
 
+/// True when value, taken as a Unit, holds number.
+template <typename Unit>
+constexpr bool Holds(Unit value, double number) {
+  return value.value() == number;
+}
+
+// Each suffix makes its own unit, holding the literal's number, from an
+// integer and from a floating literal. A suffix of another unit of the same
+// dimension would hold a converted number.
+using namespace units::literals;
+static_assert(Holds<units::radian_t>(3_rad, 3) &&
+              Holds<units::radian_t>(0.5_rad, 0.5));
+static_assert(Holds<units::degree_t>(3_deg, 3) &&
+              Holds<units::degree_t>(0.5_deg, 0.5));
+static_assert(Holds<units::radians_per_second_t>(3_rad_per_s, 3) &&
+              Holds<units::radians_per_second_t>(0.5_rad_per_s, 0.5));
+static_assert(Holds<units::degrees_per_second_t>(3_deg_per_s, 3) &&
+              Holds<units::degrees_per_second_t>(0.5_deg_per_s, 0.5));
+static_assert(Holds<units::meters_per_second_squared_t>(3_mps_sq, 3) &&
+              Holds<units::meters_per_second_squared_t>(0.5_mps_sq, 0.5));
+static_assert(Holds<units::standard_gravity_t>(3_SG, 3) &&
+              Holds<units::standard_gravity_t>(0.5_SG, 0.5));
+static_assert(Holds<units::tesla_t>(3_Te, 3) &&
+              Holds<units::tesla_t>(0.5_Te, 0.5));
+static_assert(Holds<units::microtesla_t>(3_uTe, 3) &&
+              Holds<units::microtesla_t>(0.5_uTe, 0.5));
+static_assert(Holds<units::kelvin_t>(3_K, 3) &&
+              Holds<units::kelvin_t>(0.5_K, 0.5));
+static_assert(Holds<units::celsius_t>(3_degC, 3) &&
+              Holds<units::celsius_t>(0.5_degC, 0.5));
+static_assert(Holds<units::second_t>(3_s, 3) &&
+              Holds<units::second_t>(0.5_s, 0.5));
+static_assert(Holds<units::millisecond_t>(3_ms, 3) &&
+              Holds<units::millisecond_t>(0.5_ms, 0.5));
+static_assert(Holds<units::microsecond_t>(3_us, 3) &&
+              Holds<units::microsecond_t>(0.5_us, 0.5));
+static_assert(Holds<units::nanosecond_t>(3_ns, 3) &&
+              Holds<units::nanosecond_t>(0.5_ns, 0.5));
+static_assert(Holds<units::meter_t>(3_m, 3) &&
+              Holds<units::meter_t>(0.5_m, 0.5));
+static_assert(Holds<units::centimeter_t>(3_cm, 3) &&
+              Holds<units::centimeter_t>(0.5_cm, 0.5));
+static_assert(Holds<units::millimeter_t>(3_mm, 3) &&
+              Holds<units::millimeter_t>(0.5_mm, 0.5));
+
 TEST(WpilibStandInTest, UnitConversionsMultiplyThenDivide) {
   // ns to s divides by 1e9 rather than multiplying by 1e-9.
   EXPECT_EQ(units::second_t{units::nanosecond_t{1.5e9}}.value(), 1.5);
