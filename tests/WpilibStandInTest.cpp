@@ -25,50 +25,33 @@ using wpi::math::Quaternion;
 using wpi::math::Rotation3d;
 constexpr double kPi = std::numbers::pi;
 
-/// True when value, taken as a Unit, holds number.
+/// True when the integer literal holds 3 and the floating one 0.5, each taken
+/// as a Unit: a suffix of another unit of the same dimension would hold a
+/// converted number.
 template <typename Unit>
-constexpr bool Holds(Unit value, double number) {
-  return value.value() == number;
+constexpr bool Holds(Unit fromInteger, Unit fromFloating) {
+  return fromInteger.value() == 3.0 && fromFloating.value() == 0.5;
 }
 
-// Each suffix makes its own unit, holding the literal's number, from an
-// integer and from a floating literal. A suffix of another unit of the same
-// dimension would hold a converted number.
+// Each suffix makes its own unit from either kind of literal.
 using namespace units::literals;
-static_assert(Holds<units::radian_t>(3_rad, 3) &&
-              Holds<units::radian_t>(0.5_rad, 0.5));
-static_assert(Holds<units::degree_t>(3_deg, 3) &&
-              Holds<units::degree_t>(0.5_deg, 0.5));
-static_assert(Holds<units::radians_per_second_t>(3_rad_per_s, 3) &&
-              Holds<units::radians_per_second_t>(0.5_rad_per_s, 0.5));
-static_assert(Holds<units::degrees_per_second_t>(3_deg_per_s, 3) &&
-              Holds<units::degrees_per_second_t>(0.5_deg_per_s, 0.5));
-static_assert(Holds<units::meters_per_second_squared_t>(3_mps_sq, 3) &&
-              Holds<units::meters_per_second_squared_t>(0.5_mps_sq, 0.5));
-static_assert(Holds<units::standard_gravity_t>(3_SG, 3) &&
-              Holds<units::standard_gravity_t>(0.5_SG, 0.5));
-static_assert(Holds<units::tesla_t>(3_Te, 3) &&
-              Holds<units::tesla_t>(0.5_Te, 0.5));
-static_assert(Holds<units::microtesla_t>(3_uTe, 3) &&
-              Holds<units::microtesla_t>(0.5_uTe, 0.5));
-static_assert(Holds<units::kelvin_t>(3_K, 3) &&
-              Holds<units::kelvin_t>(0.5_K, 0.5));
-static_assert(Holds<units::celsius_t>(3_degC, 3) &&
-              Holds<units::celsius_t>(0.5_degC, 0.5));
-static_assert(Holds<units::second_t>(3_s, 3) &&
-              Holds<units::second_t>(0.5_s, 0.5));
-static_assert(Holds<units::millisecond_t>(3_ms, 3) &&
-              Holds<units::millisecond_t>(0.5_ms, 0.5));
-static_assert(Holds<units::microsecond_t>(3_us, 3) &&
-              Holds<units::microsecond_t>(0.5_us, 0.5));
-static_assert(Holds<units::nanosecond_t>(3_ns, 3) &&
-              Holds<units::nanosecond_t>(0.5_ns, 0.5));
-static_assert(Holds<units::meter_t>(3_m, 3) &&
-              Holds<units::meter_t>(0.5_m, 0.5));
-static_assert(Holds<units::centimeter_t>(3_cm, 3) &&
-              Holds<units::centimeter_t>(0.5_cm, 0.5));
-static_assert(Holds<units::millimeter_t>(3_mm, 3) &&
-              Holds<units::millimeter_t>(0.5_mm, 0.5));
+static_assert(Holds<units::radian_t>(3_rad, 0.5_rad) &&
+              Holds<units::degree_t>(3_deg, 0.5_deg) &&
+              Holds<units::radians_per_second_t>(3_rad_per_s, 0.5_rad_per_s) &&
+              Holds<units::degrees_per_second_t>(3_deg_per_s, 0.5_deg_per_s) &&
+              Holds<units::meters_per_second_squared_t>(3_mps_sq, 0.5_mps_sq) &&
+              Holds<units::standard_gravity_t>(3_SG, 0.5_SG) &&
+              Holds<units::tesla_t>(3_Te, 0.5_Te) &&
+              Holds<units::microtesla_t>(3_uTe, 0.5_uTe) &&
+              Holds<units::kelvin_t>(3_K, 0.5_K) &&
+              Holds<units::celsius_t>(3_degC, 0.5_degC) &&
+              Holds<units::second_t>(3_s, 0.5_s) &&
+              Holds<units::millisecond_t>(3_ms, 0.5_ms) &&
+              Holds<units::microsecond_t>(3_us, 0.5_us) &&
+              Holds<units::nanosecond_t>(3_ns, 0.5_ns) &&
+              Holds<units::meter_t>(3_m, 0.5_m) &&
+              Holds<units::centimeter_t>(3_cm, 0.5_cm) &&
+              Holds<units::millimeter_t>(3_mm, 0.5_mm));
 
 TEST(WpilibStandInTest, UnitConversionsMultiplyThenDivide) {
   // ns to s divides by 1e9 rather than multiplying by 1e-9.
