@@ -179,6 +179,25 @@ Quat KinetraModel::GetOrientation() const {
   return Normalized(orientation);
 }
 
+void KinetraModel::SetPitch(double pitch) {
+  SetYawPitchRoll(continuousYaw, pitch, Degrees(Roll(Normalized(orientation))));
+}
+
+void KinetraModel::SetRoll(double roll) {
+  SetYawPitchRoll(continuousYaw, Degrees(Pitch(Normalized(orientation))), roll);
+}
+
+std::array<double, 3> KinetraModel::ReportedYawPitchRoll(
+    std::int64_t nowNs) const {
+  const Quat reported = Normalized(Estimate(nineAxisYaw, DriftAt(nowNs)));
+  return {Degrees(Yaw(reported)), Degrees(Pitch(reported)),
+          Degrees(Roll(reported))};
+}
+
+void KinetraModel::SetReportedYaw(double yaw, std::int64_t nowNs) {
+  SetYaw(yaw + yawZero - (nineAxisYaw ? 0.0 : DriftAt(nowNs)));
+}
+
 double KinetraModel::DriftAt(std::int64_t nowNs) const {
   return driftBase +
          driftRate *
@@ -198,9 +217,8 @@ KinetraData KinetraModel::Sample(std::int64_t nowNs, bool synced) {
   const double pitchNoise = noise.Draw(orientationNoise);
   const double rollNoise = noise.Draw(orientationNoise);
 
-  // Both estimates are turned by the yaw zero; the six-axis one also drifts.
-  Quat nineAxis = Multiply(YawTurn(-yawZero), orientation);
-  Quat sixAxis = Multiply(YawTurn(drift - yawZero), orientation);
+  Quat nineAxis = Estimate(true, drift);
+  Quat sixAxis = Estimate(false, drift);
   if (orientationNoise != 0.0) {
     nineAxis = AddAngleNoise(nineAxis, yawNoise, pitchNoise, rollNoise);
     sixAxis = AddAngleNoise(sixAxis, yawNoise, pitchNoise, rollNoise);
@@ -248,6 +266,11 @@ KinetraData KinetraModel::Sample(std::int64_t nowNs, bool synced) {
   data.algorithmValue3 = Length(earthField);
   data.temperature = temperature;
   return data;
+}
+
+Quat KinetraModel::Estimate(bool nineAxis, double drift) const {
+  // Both estimates are turned by the yaw zero; the six-axis one also drifts.
+  return Multiply(YawTurn(nineAxis ? -yawZero : drift - yawZero), orientation);
 }
 
 void KinetraModel::ResetYaw(std::int64_t nowNs) {

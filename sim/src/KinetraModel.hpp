@@ -39,6 +39,17 @@ struct KinetraModel {
   void SetYaw(double yaw);
   /// The true orientation as a unit quaternion.
   Quat GetOrientation() const;
+  /// SetYawPitchRoll with the present continuous yaw and roll.
+  void SetPitch(double pitch);
+  /// SetYawPitchRoll with the present continuous yaw and pitch.
+  void SetRoll(double roll);
+
+  /// The yaw, pitch and roll in degrees that a sample at a time reports,
+  /// noise aside.
+  std::array<double, 3> ReportedYawPitchRoll(std::int64_t nowNs) const;
+  /// SetYaw with the yaw as samples at a time report it: measured from the
+  /// zero that ResetYaw set, and with the drift when yaw comes from six axes.
+  void SetReportedYaw(double yaw, std::int64_t nowNs);
 
   /// The six-axis yaw drift at a time, in degrees.
   double DriftAt(std::int64_t nowNs) const;
@@ -47,6 +58,9 @@ struct KinetraModel {
 
   /// One sample at a time; draws noise.
   KinetraData Sample(std::int64_t nowNs, bool synced);
+  /// The estimate of the orientation from nine or from six axes, turned by
+  /// the yaw zero, the six-axis one with a drift in degrees; noise aside.
+  Quat Estimate(bool nineAxis, double drift) const;
 
   void ResetYaw(std::int64_t nowNs);
   SimResult SetOutputRate(std::int32_t rate);

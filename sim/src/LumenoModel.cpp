@@ -1,5 +1,6 @@
 #include "LumenoModel.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -40,6 +41,14 @@ double Linearize(double component) {
              : std::pow((component + 0.055) / 1.055, 2.4);
 }
 
+/// Applies sRGB companding to a linear intensity clamped to 0 to 1.
+double Compand(double linear) {
+  const double clamped =
+      std::isnan(linear) ? 0.0 : std::clamp(linear, 0.0, 1.0);
+  return clamped <= 0.0031308 ? 12.92 * clamped
+                              : 1.055 * std::pow(clamped, 1.0 / 2.4) - 0.055;
+}
+
 /// A non-negative millimetre count rounded to a whole number, kept within
 /// 32 bits.
 std::uint32_t WholeMillimeters(double millimeters) {
@@ -59,6 +68,19 @@ Xyz XyzFromRgb(double red, double green, double blue) {
     }
   }
   return {xyz[0], xyz[1], xyz[2]};
+}
+
+std::array<double, 3> RgbFromXyz(const Xyz& xyz) {
+  const std::array<double, 3> in{xyz.x, xyz.y, xyz.z};
+  std::array<double, 3> rgb{};
+  for (std::size_t row = 0; row < 3; ++row) {
+    double linear = 0.0;
+    for (std::size_t column = 0; column < 3; ++column) {
+      linear += kXyzToRgb[row][column] * in[column];
+    }
+    rgb[row] = Compand(linear);
+  }
+  return rgb;
 }
 
 LumenoColorData LumenoModel::Sample() {

@@ -2,6 +2,7 @@
 // samples and configuration values it gives.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "Noise.hpp"
@@ -21,6 +22,12 @@ struct Xyz {
 /// colour of these sRGB components (0 to 1): sRGB companding undone, then the
 /// inverse of ToColor's four-decimal matrix.
 Xyz XyzFromRgb(double red, double green, double blue);
+
+/// The sRGB components (0 to 1) of the display colour that
+/// LumenoReading::ToColor makes of these tristimulus values, before the
+/// colour type's rounding: the four-decimal matrix, each linear component
+/// clamped to 0 to 1 (NaN as 0), then sRGB companding.
+std::array<double, 3> RgbFromXyz(const Xyz& xyz);
 
 struct LumenoModel {
   /// One sample; counts it and draws noise.

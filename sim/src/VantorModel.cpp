@@ -68,6 +68,13 @@ std::optional<double> GridDistance(const ZoneGrid& grid, int row, int column,
   return count > 0 ? std::optional<double>{sum / count} : std::nullopt;
 }
 
+/// A zone's distance as the scan reports it: whole millimetres, 0 to the
+/// largest reading.
+std::int16_t Reading(double distance) {
+  return static_cast<std::int16_t>(
+      std::lround(std::clamp(distance, 0.0, kLargestReading)));
+}
+
 }  // namespace
 
 std::optional<double> VantorModel::SceneDistance(int zone) const {
@@ -102,11 +109,21 @@ VantorScanData VantorModel::Scan() {
     if (!distance || !ZoneEnabled(zone)) {
       continue;
     }
-    const double noisy = *distance + noise.Draw(noiseStdDev);
-    data.distances[zone] = static_cast<std::int16_t>(
-        std::lround(std::clamp(noisy, 0.0, kLargestReading)));
+    data.distances[zone] = Reading(*distance + noise.Draw(noiseStdDev));
   }
   return data;
+}
+
+std::int32_t VantorModel::ClosestReading() const {
+  std::int32_t closest = kNoReading;
+  for (int zone = 0; zone < zoneCount; ++zone) {
+    const auto distance = SceneDistance(zone);
+    if (distance && ZoneEnabled(zone)) {
+      const std::int32_t reading = Reading(*distance);
+      closest = closest == kNoReading ? reading : std::min(closest, reading);
+    }
+  }
+  return closest;
 }
 
 VantorConfigData VantorModel::Config() const {

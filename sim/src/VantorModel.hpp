@@ -50,6 +50,9 @@ struct VantorModel {
   std::optional<double> SceneDistance(int zone) const;
   /// Whether the zone mask lets a zone of the grid in use report.
   bool ZoneEnabled(int zone) const;
+  /// The smallest reading of a scan now, in millimetres, noise aside; -1
+  /// when no zone has a reading.
+  std::int32_t ClosestReading() const;
 
   Scene scene = FlatTarget{2000.0, 0.0, 0.0};
   double rangeLimit = 4000.0;
