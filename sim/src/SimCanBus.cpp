@@ -7,11 +7,12 @@ namespace kelvara::sim {
 
 namespace {
 
-/// Runs f(port) on a CAN port under the state's lock; returns fallback when
-/// the port does not exist.
+/// Runs f(port) on a CAN port under the state's lock, then brings the HAL's
+/// view up to date; returns fallback when the port does not exist.
 template <typename F, typename R>
 R WithPort(std::int32_t number, R fallback, F&& f) {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   if (number < 0 || number >= driver::kCanPortCount) {
     return fallback;

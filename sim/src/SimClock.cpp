@@ -29,18 +29,21 @@ std::int64_t WholeNanoseconds(double ns) {
 
 std::int64_t SimClock::NowNanoseconds() {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   return state.clockNs;
 }
 
 void SimClock::SetNanoseconds(double nanoseconds) {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   state.clockNs = WholeNanoseconds(nanoseconds);
 }
 
 void SimClock::AdvanceNanoseconds(double nanoseconds) {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   state.clockNs =
       detail::SaturatingAdd(state.clockNs, WholeNanoseconds(nanoseconds));
@@ -48,18 +51,21 @@ void SimClock::AdvanceNanoseconds(double nanoseconds) {
 
 void SimClock::SetSynchronized(bool synchronized) {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   state.clockSynchronized = synchronized;
 }
 
 bool SimClock::IsSynchronized() {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   return state.clockSynchronized;
 }
 
 void SimClock::Reset() {
   auto& state = detail::GetState();
+  const detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   state.clockNs = 0;
   state.clockSynchronized = true;

@@ -1,7 +1,8 @@
 // The 37 functions of the driver module, answered by the simulated devices.
 // Every function takes the state's lock for its whole run, so any of them may
-// be called from any thread at any time. Out buffers are filled from a
-// finished local record, and only when the call succeeds.
+// be called from any thread at any time, and brings the HAL's view up to date
+// after releasing it. Out buffers are filled from a finished local record,
+// and only when the call succeeds.
 
 #include <cstring>
 #include <limits>
@@ -30,7 +31,10 @@ constexpr std::int32_t Code(SimResult result) {
 template <typename Model, typename Prepare>
 std::int32_t Open(const SimAddress& address, std::int32_t* status,
                   Prepare prepare) {
+  // Looked up before the lock, which the look-up must not wait under.
+  const bool watch = HalFound();
   State& state = GetState();
+  const PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   auto& device = state.At<Model>(address);
   prepare(device.model);
@@ -44,6 +48,10 @@ std::int32_t Open(const SimAddress& address, std::int32_t* status,
     handle = ++state.lastHandle;
     state.handles.emplace(handle, &device);
     ++device.openHandles;
+    if (watch) {
+      state.hal.Watch(
+          HalTarget{std::in_place_type<HalDevice>, KindOf<Model>(), address});
+    }
   }
   if (status != nullptr) {
     *status = Code(result);
@@ -71,6 +79,7 @@ SimAddress SerialAddress(const char* path) {
 template <typename Model>
 void Close(std::int32_t handle) {
   State& state = GetState();
+  const PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   if (auto* device = state.Find<Model>(handle)) {
     --device->openHandles;
@@ -81,6 +90,7 @@ void Close(std::int32_t handle) {
 template <typename Model>
 std::int32_t Connected(std::int32_t handle) {
   State& state = GetState();
+  const PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   const auto* device = state.Find<Model>(handle);
   return device != nullptr && device->IsPresent() ? 1 : 0;
@@ -92,6 +102,7 @@ std::int32_t Connected(std::int32_t handle) {
 template <typename Model, typename F>
 std::int32_t Operate(std::int32_t handle, F f) {
   State& state = GetState();
+  const PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   auto* device = state.Find<Model>(handle);
   if (device == nullptr) {
@@ -396,13 +407,18 @@ std::int32_t KELVARA_Vantor_SetZoneMask(std::int32_t handle,
 
 std::int32_t KELVARA_CanBus_RequestMode(std::int32_t port, std::int32_t mode,
                                         std::int32_t timeoutMs) {
+  const bool watch = sim::detail::HalFound();
   State& state = sim::detail::GetState();
+  const sim::detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   if (!sim::detail::PortExists(port)) {
     return sim::detail::Code(SimResult::kInvalidArgument);
   }
   auto& canPort = state.canPorts[static_cast<std::size_t>(port)];
   ++canPort.requests;
+  if (watch) {
+    state.hal.Watch(sim::detail::HalCanPort{port});
+  }
   if (const auto injected = canPort.failures.Take()) {
     return *injected;
   }
@@ -415,6 +431,7 @@ std::int32_t KELVARA_CanBus_RequestMode(std::int32_t port, std::int32_t mode,
 
 std::int32_t KELVARA_CanBus_GetMode(std::int32_t port) {
   State& state = sim::detail::GetState();
+  const sim::detail::PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   if (!sim::detail::PortExists(port)) {
     return -1;

@@ -13,6 +13,7 @@
 #include <utility>
 #include <variant>
 
+#include "HalBridge.hpp"
 #include "KinetraModel.hpp"
 #include "LumenoModel.hpp"
 #include "VantorModel.hpp"
@@ -107,6 +108,9 @@ struct State {
 
   std::array<CanPort, driver::kCanPortCount> canPorts{};
 
+  /// What WPILib's simulation tools are shown.
+  HalBridge hal;
+
   /// The devices of one kind.
   template <typename Model>
   std::map<SimAddress, Device<Model>>& Devices();
@@ -151,15 +155,31 @@ inline std::map<SimAddress, VantorDevice>& State::Devices<VantorModel>() {
 /// during the program's exit still find it.
 State& GetState();
 
-/// Runs f on the device of one kind at an address under the state's lock.
+/// The kind of the devices of a model.
+template <typename Model>
+constexpr SimDeviceKind KindOf() {
+  if constexpr (std::is_same_v<Model, KinetraModel>) {
+    return SimDeviceKind::kKinetra;
+  } else if constexpr (std::is_same_v<Model, LumenoModel>) {
+    return SimDeviceKind::kLumeno;
+  } else {
+    static_assert(std::is_same_v<Model, VantorModel>);
+    return SimDeviceKind::kVantor;
+  }
+}
+
+/// Runs f on the device of one kind at an address under the state's lock,
+/// then brings the HAL's view up to date.
 template <typename Model, typename F>
 decltype(auto) WithDevice(const SimAddress& address, F&& f) {
   State& state = GetState();
+  const PublishAfterwards publish;
   std::scoped_lock lock{state.mutex};
   return std::forward<F>(f)(state.At<Model>(address), state);
 }
 
-/// Runs f on the device of a kind at an address under the state's lock.
+/// Runs f on the device of a kind at an address under the state's lock,
+/// then brings the HAL's view up to date.
 template <typename F>
 decltype(auto) WithDevice(SimDeviceKind kind, const SimAddress& address,
                           F&& f) {

@@ -28,6 +28,11 @@ enum class SimDeviceKind {
  * defaults the first time robot code or a controller reaches its address,
  * attached (present) unless its address cannot hold a device. All members
  * may be called from any thread, also while robot code uses the device.
+ *
+ * Where WPILib's HAL is loaded (desktop simulation), a device that robot code
+ * holds open and that is attached is also published as a HAL sim device,
+ * which WPILib's simulation GUI shows and its sim-device interface steers;
+ * the README lists its name and values.
  */
 class SimDevice {
  public:
