@@ -34,6 +34,7 @@
 #include "kelvara/sim/SimLumeno.hpp"
 #include "kelvara/sim/SimResult.hpp"
 #include "kelvara/sim/SimVantor.hpp"
+#include "support/SetYaws.hpp"
 #include "support/SimTestAddress.hpp"
 
 namespace {
@@ -41,6 +42,7 @@ namespace {
 using namespace kelvara;       // NOLINT(google-build-using-namespace)
 using namespace kelvara::sim;  // NOLINT(google-build-using-namespace)
 using namespace wpi::units;    // NOLINT(google-build-using-namespace)
+using kelvara::test::IsSetYaw;
 using kelvara::test::TestAddress;
 using kelvara::test::TestPath;
 using ::testing::Each;
@@ -494,6 +496,39 @@ TEST(SimDriverTest, DefinesEveryDriverFunction) {
   dlclose(module);
 }
 
+// Where WPILib's HAL is not loaded, the simulated driver publishes nothing
+// and works as ever. The stand-in HAL is loaded here privately: its
+// functions exist but are not among the process's global symbols.
+TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
+  void* hal = dlopen(KELVARA_STAND_IN_HAL, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(hal, nullptr) << dlerror();
+  ASSERT_EQ(dlsym(RTLD_DEFAULT, "HAL_CreateSimDevice"), nullptr);
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
+  const auto calls =
+      reinterpret_cast<std::int32_t (*)()>(dlsym(hal, "StandInHal_CountCalls"));
+  ASSERT_NE(calls, nullptr);
+  {
+    const std::string path = TestPath();
+    SimKinetra sim{SimAddress::Serial(path)};
+    const Kinetra imu = Kinetra::FromSerialDevice(path, 0);
+    const Lumeno lumeno = Lumeno::FromSerialDevice(path);
+    const Vantor ranger = Vantor::FromSerialDevice(path);
+    sim.SetYaw(degree_t{30});
+    SimClock::Advance(second_t{1});
+    EXPECT_NEAR(imu.GetYaw()->value(), 30, 1e-9);
+    EXPECT_TRUE(lumeno.GetColor() && ranger.GetScan());
+    EXPECT_EQ(
+        CanBus::RequestMode(CANPort::CAN_D2, CanBusMode::kMode1, second_t{0}),
+        Status::kOk);
+    sim.Detach();
+    EXPECT_FALSE(imu.IsConnected());
+    SimCanBus{CANPort::CAN_D2}.Reset();
+    SimClock::Reset();
+  }
+  EXPECT_EQ(calls(), 0);
+  dlclose(hal);
+}
+
 TEST(SimDriverTest, HandlesAreIssuedAlwaysNeverReusedAndReleasedOnce) {
   const std::string path = TestPath();
   const char* at = path.c_str();
@@ -660,15 +695,11 @@ TEST(SimHammerTest, OneImuFromManyThreads) {
   const Kinetra imu = Kinetra::FromSerialDevice(path, 0);
   std::atomic<int> badAnswers{0};
   std::atomic<int> answers{0};
-  // The writer sets multiples of 10 from 0 to 90 degrees, nothing else.
-  auto isSetYaw = [](double yaw) {
-    return std::abs(yaw - 10 * std::round(yaw / 10)) < 1e-9 && yaw > -1e-9 &&
-           yaw < 90 + 1e-9;
-  };
+  // Every writer sets only yaws that IsSetYaw accepts.
   auto read = [&] {
     for (int i = 0; i < 2000; ++i) {
       if (const auto yaw = imu.GetYaw()) {
-        badAnswers += isSetYaw(yaw->value()) ? 0 : 1;
+        badAnswers += IsSetYaw(yaw->value()) ? 0 : 1;
         ++answers;
       }
       if (const auto time = imu.GetTimestamp()) {

@@ -1,0 +1,548 @@
+// The simulated devices as WPILib's simulation tools see them, through a
+// stand-in of the HAL's simulated-device functions: the devices' names, their
+// values with directions and first values, changes from the HAL reaching
+// robot code, changes of the simulation reaching the HAL, and when devices
+// are freed.
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <numbers>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "hal/StandInHal.hpp"
+#include "kelvara/CanBus.hpp"
+#include "kelvara/Kinetra.hpp"
+#include "kelvara/Lumeno.hpp"
+#include "kelvara/Vantor.hpp"
+#include "kelvara/sim/SimCanBus.hpp"
+#include "kelvara/sim/SimClock.hpp"
+#include "kelvara/sim/SimKinetra.hpp"
+#include "kelvara/sim/SimLumeno.hpp"
+#include "kelvara/sim/SimResult.hpp"
+#include "kelvara/sim/SimVantor.hpp"
+#include "support/SetYaws.hpp"
+#include "support/SimTestAddress.hpp"
+
+namespace {
+
+using namespace kelvara;       // NOLINT(google-build-using-namespace)
+using namespace kelvara::sim;  // NOLINT(google-build-using-namespace)
+using namespace wpi::units;    // NOLINT(google-build-using-namespace)
+using kelvara::test::IsSetYaw;
+using kelvara::test::TestPath;
+using ::testing::DoubleNear;
+using ::testing::Pointwise;
+using wpi::CANPort;
+
+constexpr double kPi = std::numbers::pi;
+constexpr std::int32_t kOutput = 1;
+constexpr std::int32_t kBoth = 2;
+
+/// A device as the HAL shows it, found by its name at every use.
+class HalView {
+ public:
+  explicit HalView(std::string name) : m_name{std::move(name)} {}
+
+  std::int32_t Handle() const {
+    return HALSIM_GetSimDeviceHandle(m_name.c_str());
+  }
+  bool Exists() const { return Handle() != 0; }
+  std::int32_t Value(const char* name) const {
+    return HALSIM_GetSimValueHandle(Handle(), name);
+  }
+  HAL_Value Raw(const char* name) const {
+    HAL_Value value{};
+    HAL_GetSimValue(Value(name), &value);
+    return value;
+  }
+  /// The value as a number: a double, or a boolean or enum as an integer.
+  double Get(const char* name) const {
+    const HAL_Value value = Raw(name);
+    return value.type == HAL_DOUBLE ? value.data.v_double
+           : value.type == HAL_ENUM ? value.data.v_enum
+                                    : value.data.v_boolean;
+  }
+  /// Sets the value as the simulation GUI does, in the type it has.
+  void Set(const char* name, double number) const {
+    HAL_Value value = Raw(name);
+    if (value.type == HAL_BOOLEAN) {
+      value.data.v_boolean = number != 0 ? 1 : 0;
+    } else {
+      value.data.v_double = number;
+    }
+    HAL_SetSimValue(Value(name), &value);
+  }
+
+ private:
+  std::string m_name;
+};
+
+std::string SerialName(const char* type, const std::string& path) {
+  return std::string{type} + ":" + type + "[serial " + path + "]";
+}
+
+/// The reading of a zone of a 4 by 4 scan of a flat target at a distance in
+/// millimetres, turned by tilts in degrees; zone -1 gives the closest one.
+double FlatReading(double distance, double horizontal, double vertical,
+                   int zone) {
+  if (zone < 0) {
+    double closest = FlatReading(distance, horizontal, vertical, 0);
+    for (int other = 1; other < 16; ++other) {
+      closest =
+          std::min(closest, FlatReading(distance, horizontal, vertical, other));
+    }
+    return closest;
+  }
+  auto slope = [](int index) {
+    return std::tan(((index + 0.5) / 4 - 0.5) * kPi / 4);
+  };
+  const double x = slope(zone % 4);
+  const double y = slope(zone / 4);
+  return std::round(distance * std::hypot(1.0, x, y) /
+                    (1 - std::tan(horizontal * kPi / 180) * x -
+                     std::tan(vertical * kPi / 180) * y));
+}
+
+/// The luminance (CIE Y) of an sRGB colour, 0 to 1.
+double Luminance(double red, double green, double blue) {
+  auto linear = [](double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
+}
+
+/// Every test leaves the HAL as it found it: what it published is freed, and
+/// the HAL was used as it must be.
+class SimHalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_devices = StandInHal_CountDevices();
+    m_callbacks = StandInHal_CountCallbacks();
+    m_misuses = StandInHal_CountMisuses();
+  }
+  void TearDown() override {
+    EXPECT_EQ(StandInHal_CountDevices(), m_devices) << "not freed";
+    EXPECT_EQ(StandInHal_CountCallbacks(), m_callbacks);
+    EXPECT_EQ(StandInHal_CountMisuses(), m_misuses);
+  }
+  int Published() const { return StandInHal_CountDevices() - m_devices; }
+
+ private:
+  int m_devices = 0;
+  int m_callbacks = 0;
+  int m_misuses = 0;
+};
+
+struct ExpectedValue {
+  const char* name;
+  std::int32_t direction;
+  HAL_Type type;
+  double value;
+};
+
+TEST_F(SimHalTest, DevicesShowTheirValuesWithDirectionsAndFirstValues) {
+  const std::string path = TestPath();
+  const Kinetra imu{1, CANPort::CAN_S0, 0};
+  const Lumeno lumeno = Lumeno::Usb();
+  const Vantor ranger = Vantor::FromSerialDevice(path);
+  ASSERT_EQ(
+      CanBus::RequestMode(CANPort::CAN_D3, CanBusMode::kMode1, second_t{0.1}),
+      Status::kOk);
+  const struct {
+    std::string name;
+    std::vector<ExpectedValue> values;
+  } devices[] = {
+      {"Kinetra:Kinetra[CAN S0 1]",
+       {{"yaw (deg)", kBoth, HAL_DOUBLE, 0},
+        {"pitch (deg)", kBoth, HAL_DOUBLE, 0},
+        {"roll (deg)", kBoth, HAL_DOUBLE, 0},
+        {"yaw rate (deg/s)", kBoth, HAL_DOUBLE, 0},
+        {"temperature (degC)", kOutput, HAL_DOUBLE, 25},
+        {"connected", kBoth, HAL_BOOLEAN, 1}}},
+      {"Lumeno:Lumeno[USB]",
+       {{"red", kBoth, HAL_DOUBLE, 0.5},
+        {"green", kBoth, HAL_DOUBLE, 0.5},
+        {"blue", kBoth, HAL_DOUBLE, 0.5},
+        {"connected", kBoth, HAL_BOOLEAN, 1}}},
+      {SerialName("Vantor", path),
+       {{"target distance (mm)", kBoth, HAL_DOUBLE, 2000},
+        {"horizontal tilt (deg)", kBoth, HAL_DOUBLE, 0},
+        {"vertical tilt (deg)", kBoth, HAL_DOUBLE, 0},
+        {"closest distance (mm)", kOutput, HAL_DOUBLE,
+         FlatReading(2000, 0, 0, -1)},
+        {"connected", kBoth, HAL_BOOLEAN, 1}}},
+      {"CanBus:CanBus[CAN D3]", {{"mode", kOutput, HAL_ENUM, 1}}},
+  };
+  for (const auto& [name, values] : devices) {
+    SCOPED_TRACE(name);
+    const HalView view{name};
+    ASSERT_TRUE(view.Exists());
+    // Exactly these values, in this order.
+    EXPECT_EQ(StandInHal_GetValueName(view.Handle(),
+                                      static_cast<std::int32_t>(values.size())),
+              nullptr);
+    for (std::size_t index = 0; index < values.size(); ++index) {
+      const ExpectedValue& want = values[index];
+      EXPECT_STREQ(StandInHal_GetValueName(view.Handle(),
+                                           static_cast<std::int32_t>(index)),
+                   want.name);
+      EXPECT_EQ(StandInHal_GetValueDirection(view.Value(want.name)),
+                want.direction)
+          << want.name;
+      EXPECT_EQ(view.Raw(want.name).type, want.type) << want.name;
+      EXPECT_NEAR(view.Get(want.name), want.value, 1e-9) << want.name;
+    }
+  }
+  EXPECT_STREQ(
+      StandInHal_GetEnumOptions(HalView{"CanBus:CanBus[CAN D3]"}.Value("mode")),
+      "mode 0|mode 1");
+
+  // The other address forms; a second handle publishes nothing more.
+  const Kinetra usbImu = Kinetra::Usb(UsbPort::kUsb2, 0);
+  const Lumeno canLumeno{62, CANPort::CAN_D19};
+  const Vantor sameRanger = Vantor::FromSerialDevice(path);
+  EXPECT_TRUE(HalView{"Kinetra:Kinetra[USB 2]"}.Exists());
+  EXPECT_TRUE(HalView{"Lumeno:Lumeno[CAN D19 62]"}.Exists());
+  EXPECT_EQ(Published(), 6);
+  SimCanBus{CANPort::CAN_D3}.Reset();
+}
+
+/// A value written through the HAL, what robot code then reads, and what the
+/// HAL shows after robot code's call.
+struct Write {
+  const HalView* device;
+  const char* value;
+  double written;
+  std::function<std::vector<double>()> read;
+  std::vector<double> expected;
+  double shown;
+  double tolerance = 1e-9;
+};
+
+TEST_F(SimHalTest, HalWritesMoveTheDevicesAsRobotCodeReadsThem) {
+  const std::string path = TestPath();
+  Kinetra imu{2, CANPort::CAN_S1, 0};
+  const Lumeno lumeno = Lumeno::Usb(UsbPort::kUsb3);
+  const Vantor ranger = Vantor::FromSerialDevice(path);
+  const HalView gyro{"Kinetra:Kinetra[CAN S1 2]"};
+  const HalView colour{"Lumeno:Lumeno[USB 3]"};
+  const HalView tof{SerialName("Vantor", path)};
+  // The yaw that the HAL shows and takes is the one robot code reads, here
+  // measured from where robot code reset it.
+  SimKinetra{SimAddress::Can(2, CANPort::CAN_S1)}.SetYaw(degree_t{100});
+  ASSERT_EQ(imu.ResetYaw(), Status::kOk);
+
+  auto ypr = [&imu] {
+    return std::vector{imu.GetYaw()->value(), imu.GetPitch()->value(),
+                       imu.GetRoll()->value()};
+  };
+  auto rate = [&imu] {
+    return std::vector{imu.GetAngularVelocity()->z.value()};
+  };
+  auto heat = [&imu] { return std::vector{imu.GetTemperature()->value()}; };
+  // The display colour, and the luminance of what the sensor sees.
+  auto rgb = [&lumeno] {
+    const auto reading = *lumeno.GetColor();
+    const auto color = reading.ToColor();
+    return std::vector{color.red, color.green, color.blue, reading.Y};
+  };
+  auto zones = [&ranger](int a, int b) {
+    return [&ranger, a, b] {
+      const auto scan = *ranger.GetScan();
+      return std::vector{scan.GetDistance(a)->value(),
+                         scan.GetDistance(b)->value()};
+    };
+  };
+  auto closest = [&ranger] {
+    return std::vector{ranger.GetClosestDistance()->value()};
+  };
+  const double nearest = FlatReading(1000, 20, -20, -1);
+  constexpr double kColor = 1.0 / 4096;  // the colour type's step
+  const Write writes[] = {
+      {&gyro, "yaw (deg)", 30, ypr, {30, 0, 0}, 30},
+      {&gyro, "pitch (deg)", 20, ypr, {30, 20, 0}, 20},
+      {&gyro, "roll (deg)", -15, ypr, {30, 20, -15}, -15},
+      {&gyro, "yaw rate (deg/s)", 90, rate, {kPi / 2}, 90},
+      // Shown only: the HAL's value is put back.
+      {&gyro, "temperature (degC)", 99, heat, {25}, 25},
+      {&colour, "red", 1, rgb, {1, .5, .5, Luminance(1, .5, .5)}, 1, kColor},
+      {&colour, "green", 0, rgb, {1, 0, .5, Luminance(1, 0, .5)}, 0, kColor},
+      // A colour's components are kept within 0 to 1.
+      {&colour, "blue", 7, rgb, {1, 0, 1, Luminance(1, 0, 1)}, 1, kColor},
+      {&tof,
+       "target distance (mm)",
+       1000,
+       zones(0, 5),
+       {FlatReading(1000, 0, 0, 0), FlatReading(1000, 0, 0, 5)},
+       1000},
+      {&tof,
+       "horizontal tilt (deg)",
+       20,
+       zones(4, 7),
+       {FlatReading(1000, 20, 0, 4), FlatReading(1000, 20, 0, 7)},
+       20},
+      {&tof,
+       "vertical tilt (deg)",
+       -20,
+       zones(1, 13),
+       {FlatReading(1000, 20, -20, 1), FlatReading(1000, 20, -20, 13)},
+       -20},
+      {&tof, "closest distance (mm)", 5, closest, {nearest}, nearest},
+  };
+  for (const auto& [device, value, written, read, expected, shown, tolerance] :
+       writes) {
+    SCOPED_TRACE(std::string{value} + " = " + std::to_string(written));
+    device->Set(value, written);
+    EXPECT_THAT(read(), Pointwise(DoubleNear(tolerance), expected));
+    EXPECT_NEAR(device->Get(value), shown, 1e-9);
+  }
+}
+
+/// A change made through the control interface or by robot code, and the
+/// values that the HAL then shows.
+struct Change {
+  std::function<void()> make;
+  std::vector<std::tuple<const HalView*, const char*, double>> shown;
+};
+
+TEST_F(SimHalTest, ChangesOfTheSimulationShowInTheHal) {
+  const std::string path = TestPath();
+  SimClock::Reset();
+  SimKinetra gyro{SimAddress::Serial(path)};
+  SimLumeno colour{SimAddress::Serial(path)};
+  SimVantor tof{SimAddress::Serial(path)};
+  Kinetra imu = Kinetra::FromSerialDevice(path, 0);
+  const Lumeno lumeno = Lumeno::FromSerialDevice(path);
+  Vantor ranger = Vantor::FromSerialDevice(path);
+  const HalView imuView{SerialName("Kinetra", path)};
+  const HalView lumenoView{SerialName("Lumeno", path)};
+  const HalView rangerView{SerialName("Vantor", path)};
+  const HalView port{"CanBus:CanBus[CAN D4]"};
+  // The closest reading of a target straight ahead at 1500 mm at 8 by 8.
+  const double centre8 = std::round(
+      1500 * std::hypot(1.0, std::tan(kPi / 64), std::tan(kPi / 64)));
+  std::array<millimeter_t, 16> grid{};
+  grid.fill(millimeter_t{700});
+  grid[9] = millimeter_t{300};
+
+  const Change changes[] = {
+      {[&] { gyro.SetYawPitchRoll(degree_t{100}, degree_t{10}, degree_t{5}); },
+       {{&imuView, "yaw (deg)", 100},
+        {&imuView, "pitch (deg)", 10},
+        {&imuView, "roll (deg)", 5}}},
+      {[&] { ASSERT_EQ(imu.ResetYaw(), Status::kOk); },
+       {{&imuView, "yaw (deg)", 0}, {&imuView, "pitch (deg)", 10}}},
+      {[&] {
+         gyro.SetTemperature(celsius_t{40});
+         gyro.SetAngularVelocity(radians_per_second_t{0},
+                                 radians_per_second_t{0},
+                                 radians_per_second_t{kPi});
+       },
+       {{&imuView, "temperature (degC)", 40},
+        {&imuView, "yaw rate (deg/s)", 180}}},
+      // Six-axis yaw drifts with simulation time.
+      {[&] {
+         gyro.SetYawDriftRate(degrees_per_second_t{1});
+         ASSERT_EQ(imu.Use9AxisYaw(false), Status::kOk);
+         SimClock::Advance(second_t{2});
+       },
+       {{&imuView, "yaw (deg)", 2}}},
+      {[&] {
+         colour.SetSurfaceColor(wpi::util::Color{0.25, 0.5, 1});
+       },
+       {{&lumenoView, "red", 0.25},
+        {&lumenoView, "green", 0.5},
+        {&lumenoView, "blue", 1}}},
+      {[&] { tof.SetTarget(millimeter_t{1500}, degree_t{10}, degree_t{-5}); },
+       {{&rangerView, "target distance (mm)", 1500},
+        {&rangerView, "horizontal tilt (deg)", 10},
+        {&rangerView, "vertical tilt (deg)", -5},
+        {&rangerView, "closest distance (mm)", FlatReading(1500, 10, -5, -1)}}},
+      {[&] {
+         tof.SetTarget(millimeter_t{1500});
+         ASSERT_EQ(ranger.SetResolution(VantorResolution::k8x8), Status::kOk);
+       },
+       {{&rangerView, "closest distance (mm)", centre8}}},
+      // An explicit grid is no flat target.
+      {[&] { ASSERT_TRUE(tof.SetZoneDistances(grid)); },
+       {{&rangerView, "target distance (mm)", 0},
+        {&rangerView, "horizontal tilt (deg)", 0},
+        {&rangerView, "closest distance (mm)", 300}}},
+      {[&] { tof.ClearScene(); }, {{&rangerView, "closest distance (mm)", -1}}},
+      {[&] {
+         ASSERT_EQ(CanBus::RequestMode(CANPort::CAN_D4, CanBusMode::kMode1,
+                                       second_t{0}),
+                   Status::kOk);
+       },
+       {{&port, "mode", 1}}},
+      {[&] { SimCanBus{CANPort::CAN_D4}.SetMode(CanBusMode::kMode0); },
+       {{&port, "mode", 0}}},
+  };
+  for (std::size_t step = 0; step < std::size(changes); ++step) {
+    SCOPED_TRACE(step);
+    changes[step].make();
+    for (const auto& [view, value, want] : changes[step].shown) {
+      EXPECT_NEAR(view->Get(value), want, 1e-9) << value;
+    }
+  }
+
+  // Publishing a value is no change made through the HAL: the grid and the
+  // surface, which the HAL shows only in part, stay as they were set.
+  tof.SetTarget(millimeter_t{1500});
+  ASSERT_TRUE(tof.SetZoneDistances(grid));
+  EXPECT_EQ(ranger.GetClosestDistance().value_or(millimeter_t{-1}).value(),
+            300);
+  colour.SetSurfaceXyz(0.25, 0.5, 0.125);  // outside sRGB's gamut
+  const auto seen = lumeno.GetColor().value();
+  EXPECT_EQ((std::array{seen.X, seen.Y, seen.Z}),
+            (std::array{0.25, 0.5, 0.125}));
+  SimCanBus{CANPort::CAN_D4}.Reset();
+  SimClock::Reset();
+}
+
+TEST_F(SimHalTest, DevicesAreFreedWhenReleasedOrDetached) {
+  const std::string path = TestPath();
+  const HalView view{SerialName("Kinetra", path)};
+  SimKinetra sim{SimAddress::Serial(path)};
+  {
+    const Kinetra first = Kinetra::FromSerialDevice(path, 0);
+    {
+      const Kinetra second = Kinetra::FromSerialDevice(path, 0);
+      EXPECT_EQ(Published(), 1);
+    }
+    EXPECT_TRUE(view.Exists());  // one handle is still open
+
+    sim.Detach();
+    EXPECT_FALSE(view.Exists());
+    sim.SetYaw(degree_t{45});
+    const Kinetra third = Kinetra::FromSerialDevice(path, 0);
+    EXPECT_FALSE(view.Exists());
+    sim.Attach();  // back, as it is now
+    EXPECT_NEAR(view.Get("yaw (deg)"), 45, 1e-9);
+
+    // Unplugged through the HAL: robot code sees it at once, and its next
+    // call frees the HAL device.
+    view.Set("connected", 0);
+    EXPECT_FALSE(first.IsConnected());
+    EXPECT_FALSE(sim.IsAttached());
+    EXPECT_FALSE(view.Exists());
+    sim.Attach();
+    EXPECT_EQ(view.Get("connected"), 1);
+    sim.Reset();
+    EXPECT_EQ(view.Get("yaw (deg)"), 0);
+  }
+  EXPECT_FALSE(view.Exists());
+
+  // A CAN port's bus mode is shown from robot code's first request on.
+  const HalView port{"CanBus:CanBus[CAN D5]"};
+  EXPECT_EQ(CanBus::GetMode(CANPort::CAN_D5), CanBusMode::kMode0);
+  EXPECT_FALSE(port.Exists());
+  EXPECT_EQ(
+      CanBus::RequestMode(CANPort::CAN_D5, CanBusMode::kMode0, second_t{-1}),
+      AsStatus(SimResult::kInvalidArgument));
+  EXPECT_EQ(port.Get("mode"), 0);
+  SimCanBus{CANPort::CAN_D5}.Reset();
+  EXPECT_FALSE(port.Exists());
+}
+
+// A team's own HAL callback may call robot code, also robot code that
+// changes what the HAL shows, when the simulated driver's publishing called
+// it: the change is published after the callback, not from inside it.
+TEST_F(SimHalTest, CallbacksOfOthersMayCallRobotCode) {
+  const std::string path = TestPath();
+  const HalView view{SerialName("Kinetra", path)};
+  struct Seen {
+    Kinetra imu;
+    std::vector<double> yaws;
+  } seen{Kinetra::FromSerialDevice(path, 0), {}};
+  const std::int32_t uid = HALSIM_RegisterSimValueChangedCallback(
+      view.Value("yaw (deg)"), &seen,
+      [](const char*, void* param, std::int32_t, std::int32_t,
+         const HAL_Value*) {
+        auto& s = *static_cast<Seen*>(param);
+        s.yaws.push_back(s.imu.GetYaw()->value());
+        if (s.yaws.size() == 1) {
+          static_cast<void>(s.imu.ResetYaw());
+        }
+      },
+      0);
+  SimKinetra{SimAddress::Serial(path)}.SetYaw(degree_t{25});
+  EXPECT_THAT(seen.yaws, ::testing::ElementsAre(DoubleNear(25, 1e-9),
+                                                DoubleNear(0, 1e-9)));
+  EXPECT_NEAR(view.Get("yaw (deg)"), 0, 1e-9);
+  HALSIM_CancelSimValueChangedCallback(uid);
+}
+
+// HAL writes from other threads (the GUI's) race robot code's reads and the
+// control interface; CI runs this suite under ThreadSanitizer by name.
+class SimHalHammerTest : public SimHalTest {};
+
+TEST_F(SimHalHammerTest, HalWritesRaceRobotCodeAndTheControlInterface) {
+  const std::string path = TestPath();
+  SimKinetra sim{SimAddress::Serial(path)};
+  const Kinetra imu = Kinetra::FromSerialDevice(path, 0);
+  const HalView view{SerialName("Kinetra", path)};
+  std::atomic<int> badAnswers{0};
+  std::atomic<int> answers{0};
+  // Every writer sets only yaws that IsSetYaw accepts.
+  auto read = [&] {
+    for (int i = 0; i < 2000; ++i) {
+      if (const auto yaw = imu.GetYaw()) {
+        badAnswers += IsSetYaw(yaw->value()) ? 0 : 1;
+        ++answers;
+      }
+    }
+  };
+  auto watch = [&] {
+    for (int i = 0; i < 2000; ++i) {
+      const HAL_Value yaw = view.Raw("yaw (deg)");
+      if (yaw.type == HAL_DOUBLE) {
+        badAnswers += IsSetYaw(yaw.data.v_double) ? 0 : 1;
+      }
+    }
+  };
+  auto steer = [&] {
+    for (int i = 0; i < 2000; ++i) {
+      view.Set("yaw (deg)", 10.0 * (i % 10));
+      if (i % 300 == 0) {
+        view.Set("connected", 0);
+      }
+    }
+  };
+  auto control = [&] {
+    for (int i = 0; i < 2000; ++i) {
+      sim.SetYaw(degree_t{10.0 * (i % 7)});
+      SimClock::Advance(millisecond_t{1});
+      static_cast<void>(Kinetra::FromSerialDevice(path, i).IsConnected());
+      if (i % 50 == 0) {
+        sim.Detach();
+        sim.Attach();
+      }
+    }
+  };
+  {
+    const std::jthread threads[] = {std::jthread{read}, std::jthread{read},
+                                    std::jthread{watch}, std::jthread{steer},
+                                    std::jthread{control}};
+  }
+  EXPECT_EQ(badAnswers, 0);
+  EXPECT_GT(answers, 0);
+  // Settled: the HAL shows what robot code reads.
+  sim.Attach();
+  const double yaw = imu.GetYaw()->value();
+  EXPECT_NEAR(view.Get("yaw (deg)"), yaw, 1e-9);
+  SimClock::Reset();
+}
+
+}  // namespace
