@@ -3,13 +3,17 @@
 #   - no symbol, defined or undefined, of any library mentions the wpi
 #     namespace once demangled, so that the binaries link with every WPILib
 #     build;
+#   - no library names a function of WPILib's HAL (HAL_..., HALSIM_...) or
+#     needs a WPILib library (libwpi..., libntcore...) to load: the
+#     simulated driver finds the HAL at run time, where there is one;
 #   - the library (PUBLIC_LIBRARY) defines no symbol outside the kelvara
 #     namespace, except weak copies of the C++ runtime's inline code (its
 #     templates and placement operators), which every binary built with it
 #     may carry.
 #
-#   cmake -DNM=<nm> -DPUBLIC_LIBRARY=<file> [-DLIBRARIES=<file|file...>]
-#         -P CheckSymbols.cmake
+#   cmake -DNM=<nm> [-DOBJDUMP=<objdump>] -DPUBLIC_LIBRARY=<file>
+#         [-DLIBRARIES=<file|file...>] -P CheckSymbols.cmake
+# Without OBJDUMP the libraries that each one needs are not checked.
 cmake_minimum_required(VERSION 3.25)
 
 # One entry per dynamic symbol, "<nm type> <name>"; demangled with -C. For a
@@ -46,8 +50,23 @@ foreach(library IN LISTS LIBRARIES PUBLIC_LIBRARY)
   foreach(symbol IN LISTS symbols)
     if(symbol MATCHES "wpi::")
       string(APPEND failures "${library}: names WPILib: ${symbol}\n")
+    elseif(symbol MATCHES "^. HAL(SIM)?_")
+      string(APPEND failures "${library}: names WPILib's HAL: ${symbol}\n")
     endif()
   endforeach()
+  if(OBJDUMP AND NOT library MATCHES "\\.a$")
+    execute_process(COMMAND "${OBJDUMP}" -p "${library}"
+      OUTPUT_VARIABLE headers ERROR_VARIABLE errors RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "${OBJDUMP} failed on ${library}: ${errors}")
+    endif()
+    string(REGEX MATCHALL "NEEDED +[^\n]+" needed "${headers}")
+    foreach(entry IN LISTS needed)
+      if(entry MATCHES "NEEDED +(lib(wpi|ntcore)[^ ]*)")
+        string(APPEND failures "${library}: needs WPILib: ${CMAKE_MATCH_1}\n")
+      endif()
+    endforeach()
+  endif()
 endforeach()
 
 # Mangled names tell the namespace plainly: an optional special-name prefix
