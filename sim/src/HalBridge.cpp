@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "SimState.hpp"
+#include "driver/DriverValues.hpp"
 
 namespace kelvara::sim::detail {
 
@@ -515,8 +516,9 @@ std::string AddressName(const SimAddress& address) {
       return "CAN " + CanPortName(address.GetPort()) + " " +
              std::to_string(address.GetCanId());
     case SimTransport::kUsb:
-      return address.GetPort() < 0 ? "USB"
-                                   : "USB " + std::to_string(address.GetPort());
+      return address.GetPort() == driver::kNoUsbPort
+                 ? "USB"
+                 : "USB " + std::to_string(address.GetPort());
     case SimTransport::kSerial:
       break;
   }
