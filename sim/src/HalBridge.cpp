@@ -505,37 +505,51 @@ void PublishPass(const hal::Api& api, State& state) {
 /// A CAN port's name: S0 to S4, then D0 to D19.
 std::string CanPortName(std::int32_t port) {
   constexpr std::int32_t kSPorts = 5;
-  return port < kSPorts ? "S" + std::to_string(port)
-                        : "D" + std::to_string(port - kSPorts);
+  std::string name{port < kSPorts ? "S" : "D"};
+  name += std::to_string(port < kSPorts ? port : port - kSPorts);
+  return name;
 }
 
 /// The address part of a device's name.
 std::string AddressName(const SimAddress& address) {
+  std::string name;
   switch (address.GetTransport()) {
     case SimTransport::kCan:
-      return "CAN " + CanPortName(address.GetPort()) + " " +
-             std::to_string(address.GetCanId());
+      name = "CAN ";
+      name += CanPortName(address.GetPort());
+      name += " ";
+      name += std::to_string(address.GetCanId());
+      break;
     case SimTransport::kUsb:
-      return address.GetPort() == driver::kNoUsbPort
-                 ? "USB"
-                 : "USB " + std::to_string(address.GetPort());
+      name = "USB";
+      if (address.GetPort() != driver::kNoUsbPort) {
+        name += " ";
+        name += std::to_string(address.GetPort());
+      }
+      break;
     case SimTransport::kSerial:
+      name = "serial ";
+      name += address.GetPath();
       break;
   }
-  return "serial " + address.GetPath();
+  return name;
 }
 
 /// The name under which the HAL shows a target: Type:Name[address].
 std::string NameOf(const HalTarget& target) {
+  std::string type{"CanBus"};
+  std::string address;
   if (const auto* port = std::get_if<HalCanPort>(&target)) {
-    return "CanBus:CanBus[CAN " + CanPortName(port->port) + "]";
+    address = "CAN ";
+    address += CanPortName(port->port);
+  } else {
+    const auto& device = std::get<HalDevice>(target);
+    type = device.kind == SimDeviceKind::kKinetra  ? "Kinetra"
+           : device.kind == SimDeviceKind::kLumeno ? "Lumeno"
+                                                   : "Vantor";
+    address = AddressName(device.address);
   }
-  const auto& device = std::get<HalDevice>(target);
-  const char* type = device.kind == SimDeviceKind::kKinetra  ? "Kinetra"
-                     : device.kind == SimDeviceKind::kLumeno ? "Lumeno"
-                                                             : "Vantor";
-  return std::string{type} + ":" + type + "[" + AddressName(device.address) +
-         "]";
+  return type + ":" + type + "[" + address + "]";
 }
 
 }  // namespace
