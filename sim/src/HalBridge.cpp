@@ -20,7 +20,7 @@ using Numbers = std::array<double, kMaxHalValues>;
 
 /// One value of a HAL device: its name, direction and type, and for an enum
 /// its options.
-struct ValueSpec {
+struct ValueInfo {
   const char* name;
   Direction direction;
   hal::Type type;
@@ -33,29 +33,29 @@ constexpr auto kBoolean = hal::Type::kBoolean;
 // The values of each kind of device, in the order of the numbers that
 // ShowValues gives and ApplyValue takes.
 constexpr std::array kKinetraValues{
-    ValueSpec{"yaw (deg)", hal::kBidirectional, kDouble},
-    ValueSpec{"pitch (deg)", hal::kBidirectional, kDouble},
-    ValueSpec{"roll (deg)", hal::kBidirectional, kDouble},
-    ValueSpec{"yaw rate (deg/s)", hal::kBidirectional, kDouble},
-    ValueSpec{"temperature (degC)", hal::kOutput, kDouble},
-    ValueSpec{"connected", hal::kBidirectional, kBoolean},
+    ValueInfo{"yaw (deg)", hal::kBidirectional, kDouble},
+    ValueInfo{"pitch (deg)", hal::kBidirectional, kDouble},
+    ValueInfo{"roll (deg)", hal::kBidirectional, kDouble},
+    ValueInfo{"yaw rate (deg/s)", hal::kBidirectional, kDouble},
+    ValueInfo{"temperature (degC)", hal::kOutput, kDouble},
+    ValueInfo{"connected", hal::kBidirectional, kBoolean},
 };
 constexpr std::array kLumenoValues{
-    ValueSpec{"red", hal::kBidirectional, kDouble},
-    ValueSpec{"green", hal::kBidirectional, kDouble},
-    ValueSpec{"blue", hal::kBidirectional, kDouble},
-    ValueSpec{"connected", hal::kBidirectional, kBoolean},
+    ValueInfo{"red", hal::kBidirectional, kDouble},
+    ValueInfo{"green", hal::kBidirectional, kDouble},
+    ValueInfo{"blue", hal::kBidirectional, kDouble},
+    ValueInfo{"connected", hal::kBidirectional, kBoolean},
 };
 constexpr std::array kVantorValues{
-    ValueSpec{"target distance (mm)", hal::kBidirectional, kDouble},
-    ValueSpec{"horizontal tilt (deg)", hal::kBidirectional, kDouble},
-    ValueSpec{"vertical tilt (deg)", hal::kBidirectional, kDouble},
-    ValueSpec{"closest distance (mm)", hal::kOutput, kDouble},
-    ValueSpec{"connected", hal::kBidirectional, kBoolean},
+    ValueInfo{"target distance (mm)", hal::kBidirectional, kDouble},
+    ValueInfo{"horizontal tilt (deg)", hal::kBidirectional, kDouble},
+    ValueInfo{"vertical tilt (deg)", hal::kBidirectional, kDouble},
+    ValueInfo{"closest distance (mm)", hal::kOutput, kDouble},
+    ValueInfo{"connected", hal::kBidirectional, kBoolean},
 };
 constexpr std::array<const char*, 2> kCanBusModes{"mode 0", "mode 1"};
 constexpr std::array kCanBusValues{
-    ValueSpec{"mode", hal::kOutput, hal::Type::kEnum, kCanBusModes},
+    ValueInfo{"mode", hal::kOutput, hal::Type::kEnum, kCanBusModes},
 };
 static_assert(kKinetraValues.size() <= kMaxHalValues &&
               kLumenoValues.size() <= kMaxHalValues &&
@@ -210,7 +210,7 @@ void WithTargetDevice(State& state, const HalDevice& target, F&& f) {
   }
 }
 
-std::span<const ValueSpec> ValuesOf(const HalTarget& target) {
+std::span<const ValueInfo> ValuesOf(const HalTarget& target) {
   const auto* device = std::get_if<HalDevice>(&target);
   if (device == nullptr) {
     return kCanBusValues;
@@ -264,8 +264,8 @@ void Apply(State& state, const HalTarget& target, std::size_t index,
   }
 }
 
-hal::Value ToValue(const ValueSpec& spec, double number) {
-  switch (spec.type) {
+hal::Value ToValue(const ValueInfo& info, double number) {
+  switch (info.type) {
     case hal::Type::kBoolean:
       return hal::Boolean(number != 0.0);
     case hal::Type::kEnum:
@@ -307,8 +307,8 @@ void OnHalChange(const char* /*name*/, void* param, std::int32_t handle,
     return;
   }
   HalLink& link = *found;
-  const auto specs = ValuesOf(link.target);
-  for (std::size_t index = 0; index < specs.size(); ++index) {
+  const auto infos = ValuesOf(link.target);
+  for (std::size_t index = 0; index < infos.size(); ++index) {
     HalSlot& slot = link.slots[index];
     if (slot.handle != handle) {
       continue;
@@ -329,7 +329,7 @@ void OnHalChange(const char* /*name*/, void* param, std::int32_t handle,
     }
     slot.shown = *value;
     const auto number = hal::ToNumber(*value);
-    if (specs[index].direction != hal::kOutput && number) {
+    if (infos[index].direction != hal::kOutput && number) {
       Apply(state, link.target, index, *number);
     }
     // Values that follow the one changed, or an output value to restore.
@@ -348,7 +348,7 @@ struct Step {
   /// kCreate: the name, which lives as long as the link.
   const char* name = nullptr;
   /// kCreate: the values; kUpdate: the values' handles (0: unchanged).
-  std::span<const ValueSpec> specs;
+  std::span<const ValueInfo> infos;
   std::array<std::int32_t, kMaxHalValues> handles{};
   std::array<hal::Value, kMaxHalValues> values{};
 };
@@ -358,12 +358,12 @@ Step Decide(State& state, std::map<std::uint64_t, HalLink>::iterator found) {
   Numbers numbers{};
   const Presence presence = Look(state, link.target, numbers);
   Step step;
-  step.specs = ValuesOf(link.target);
+  step.infos = ValuesOf(link.target);
   if (!presence.shown) {
     if (link.device != 0) {
       step.kind = Step::Kind::kFree;
       step.device = link.device;
-      for (std::size_t index = 0; index < step.specs.size(); ++index) {
+      for (std::size_t index = 0; index < step.infos.size(); ++index) {
         step.callbacks[index] = link.slots[index].callback;
       }
       link.device = 0;
@@ -375,8 +375,8 @@ Step Decide(State& state, std::map<std::uint64_t, HalLink>::iterator found) {
     }
     return step;
   }
-  for (std::size_t index = 0; index < step.specs.size(); ++index) {
-    step.values[index] = ToValue(step.specs[index], numbers[index]);
+  for (std::size_t index = 0; index < step.infos.size(); ++index) {
+    step.values[index] = ToValue(step.infos[index], numbers[index]);
   }
   if (link.device == 0) {
     if (!link.refused) {
@@ -385,7 +385,7 @@ Step Decide(State& state, std::map<std::uint64_t, HalLink>::iterator found) {
     }
     return step;
   }
-  for (std::size_t index = 0; index < step.specs.size(); ++index) {
+  for (std::size_t index = 0; index < step.infos.size(); ++index) {
     HalSlot& slot = link.slots[index];
     if (slot.handle != 0 && !hal::Same(step.values[index], slot.shown)) {
       slot.shown = slot.publishing = step.values[index];
@@ -402,20 +402,20 @@ void Create(const hal::Api& api, State& state, std::uint64_t id,
             const Step& step) {
   const std::int32_t device = api.createSimDevice(step.name);
   std::array<std::int32_t, kMaxHalValues> handles{};
-  for (std::size_t index = 0; device != 0 && index < step.specs.size();
+  for (std::size_t index = 0; device != 0 && index < step.infos.size();
        ++index) {
-    const ValueSpec& spec = step.specs[index];
+    const ValueInfo& info = step.infos[index];
     const hal::Value& initial = step.values[index];
-    if (spec.type == hal::Type::kEnum) {
+    if (info.type == hal::Type::kEnum) {
       std::array<const char*, kCanBusModes.size()> options{};
-      std::copy(spec.options.begin(), spec.options.end(), options.begin());
+      std::copy(info.options.begin(), info.options.end(), options.begin());
       handles[index] = api.createSimValueEnum(
-          device, spec.name, spec.direction,
-          static_cast<std::int32_t>(spec.options.size()), options.data(),
+          device, info.name, info.direction,
+          static_cast<std::int32_t>(info.options.size()), options.data(),
           static_cast<std::int32_t>(*hal::ToNumber(initial)));
     } else {
       handles[index] =
-          api.createSimValue(device, spec.name, spec.direction, &initial);
+          api.createSimValue(device, info.name, info.direction, &initial);
     }
   }
   {
@@ -426,7 +426,7 @@ void Create(const hal::Api& api, State& state, std::uint64_t id,
     }
     link->device = device;
     link->refused = device == 0;
-    for (std::size_t index = 0; index < step.specs.size(); ++index) {
+    for (std::size_t index = 0; index < step.infos.size(); ++index) {
       link->slots[index] = HalSlot{};
       link->slots[index].handle = handles[index];
       link->slots[index].shown = step.values[index];
@@ -435,7 +435,7 @@ void Create(const hal::Api& api, State& state, std::uint64_t id,
   // Registered with a first call for the value now held, so that a change
   // made since the values were made is not missed.
   std::array<std::int32_t, kMaxHalValues> callbacks{};
-  for (std::size_t index = 0; index < step.specs.size(); ++index) {
+  for (std::size_t index = 0; index < step.infos.size(); ++index) {
     if (handles[index] != 0) {
       callbacks[index] = api.registerSimValueChangedCallback(
           handles[index], AsParam(id), OnHalChange, 1);
@@ -443,7 +443,7 @@ void Create(const hal::Api& api, State& state, std::uint64_t id,
   }
   std::scoped_lock lock{state.mutex};
   if (HalLink* link = FindLink(state, id)) {
-    for (std::size_t index = 0; index < step.specs.size(); ++index) {
+    for (std::size_t index = 0; index < step.infos.size(); ++index) {
       link->slots[index].callback = callbacks[index];
     }
   }
@@ -468,7 +468,7 @@ void Carry(const hal::Api& api, State& state, std::uint64_t id,
     case Step::Kind::kUpdate:
       break;
   }
-  for (std::size_t index = 0; index < step.specs.size(); ++index) {
+  for (std::size_t index = 0; index < step.infos.size(); ++index) {
     if (step.handles[index] != 0) {
       api.setSimValue(step.handles[index], &step.values[index]);
     }
