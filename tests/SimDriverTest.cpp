@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/KelvaraLibDriver.hpp"
+#include "hal/StandInHal.hpp"
 #include "kelvara/CanBus.hpp"
 #include "kelvara/Kinetra.hpp"
 #include "kelvara/Lumeno.hpp"
@@ -478,9 +479,9 @@ TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
   ASSERT_NE(hal, nullptr) << dlerror();
   ASSERT_EQ(dlsym(RTLD_DEFAULT, "HAL_CreateSimDevice"), nullptr);
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
-  const auto calls =
-      reinterpret_cast<std::int32_t (*)()>(dlsym(hal, "StandInHal_CountCalls"));
-  ASSERT_NE(calls, nullptr);
+  const auto count =
+      reinterpret_cast<StandInHalCounts (*)()>(dlsym(hal, "StandInHal_Count"));
+  ASSERT_NE(count, nullptr);
   {
     const std::string path = TestPath();
     SimKinetra sim{SimAddress::Serial(path)};
@@ -499,7 +500,7 @@ TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
     SimCanBus{CANPort::CAN_D2}.Reset();
     SimClock::Reset();
   }
-  EXPECT_EQ(calls(), 0);
+  EXPECT_EQ(count().calls, 0);
   dlclose(hal);
 }
 

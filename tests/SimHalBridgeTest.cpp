@@ -31,7 +31,7 @@
 #include "kelvara/sim/SimLumeno.hpp"
 #include "kelvara/sim/SimResult.hpp"
 #include "kelvara/sim/SimVantor.hpp"
-#include "support/SetYaws.hpp"
+#include "support/FlatTarget.hpp"
 #include "support/SimTestAddress.hpp"
 
 namespace {
@@ -39,7 +39,7 @@ namespace {
 using namespace kelvara;       // NOLINT(google-build-using-namespace)
 using namespace kelvara::sim;  // NOLINT(google-build-using-namespace)
 using namespace wpi::units;    // NOLINT(google-build-using-namespace)
-using kelvara::test::IsSetYaw;
+using kelvara::test::FlatReadings;
 using kelvara::test::TestPath;
 using ::testing::DoubleNear;
 using ::testing::Pointwise;
@@ -48,6 +48,13 @@ using wpi::CANPort;
 constexpr double kPi = std::numbers::pi;
 constexpr std::int32_t kOutput = 1;
 constexpr std::int32_t kBoth = 2;
+
+/// A value as a number: a double, or a boolean or enum as an integer.
+double Number(const HAL_Value& value) {
+  return value.type == HAL_DOUBLE ? value.data.v_double
+         : value.type == HAL_ENUM ? value.data.v_enum
+                                  : value.data.v_boolean;
+}
 
 /// A device as the HAL shows it, found by its name at every use.
 class HalView {
@@ -66,13 +73,7 @@ class HalView {
     HAL_GetSimValue(Value(name), &value);
     return value;
   }
-  /// The value as a number: a double, or a boolean or enum as an integer.
-  double Get(const char* name) const {
-    const HAL_Value value = Raw(name);
-    return value.type == HAL_DOUBLE ? value.data.v_double
-           : value.type == HAL_ENUM ? value.data.v_enum
-                                    : value.data.v_boolean;
-  }
+  double Get(const char* name) const { return Number(Raw(name)); }
   /// Sets the value as the simulation GUI does, in the type it has.
   void Set(const char* name, double number) const {
     HAL_Value value = Raw(name);
@@ -92,26 +93,11 @@ std::string SerialName(const char* type, const std::string& path) {
   return std::string{type} + ":" + type + "[serial " + path + "]";
 }
 
-/// The reading of a zone of a 4 by 4 scan of a flat target at a distance in
-/// millimetres, turned by tilts in degrees; zone -1 gives the closest one.
-double FlatReading(double distance, double horizontal, double vertical,
-                   int zone) {
-  if (zone < 0) {
-    double closest = FlatReading(distance, horizontal, vertical, 0);
-    for (int other = 1; other < 16; ++other) {
-      closest =
-          std::min(closest, FlatReading(distance, horizontal, vertical, other));
-    }
-    return closest;
-  }
-  auto slope = [](int index) {
-    return std::tan(((index + 0.5) / 4 - 0.5) * kPi / 4);
-  };
-  const double x = slope(zone % 4);
-  const double y = slope(zone / 4);
-  return std::round(distance * std::hypot(1.0, x, y) /
-                    (1 - std::tan(horizontal * kPi / 180) * x -
-                     std::tan(vertical * kPi / 180) * y));
+/// The closest reading of a flat target at distance millimetres, tilted by
+/// degrees, at a resolution of side x side.
+double Closest(double distance, double horizontal = 0, double vertical = 0,
+               int side = 4) {
+  return std::ranges::min(FlatReadings(distance, side, horizontal, vertical));
 }
 
 /// The luminance (CIE Y) of an sRGB colour, 0 to 1.
@@ -122,26 +108,22 @@ double Luminance(double red, double green, double blue) {
   return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
 }
 
+/// Devices, change callbacks and misuses of the HAL so far.
+std::tuple<int, int, int> Held() {
+  const StandInHalCounts counts = StandInHal_Count();
+  return {counts.devices, counts.callbacks, counts.misuses};
+}
+
 /// Every test leaves the HAL as it found it: what it published is freed, and
 /// the HAL was used as it must be.
 class SimHalTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_devices = StandInHal_CountDevices();
-    m_callbacks = StandInHal_CountCallbacks();
-    m_misuses = StandInHal_CountMisuses();
-  }
-  void TearDown() override {
-    EXPECT_EQ(StandInHal_CountDevices(), m_devices) << "not freed";
-    EXPECT_EQ(StandInHal_CountCallbacks(), m_callbacks);
-    EXPECT_EQ(StandInHal_CountMisuses(), m_misuses);
-  }
-  int Published() const { return StandInHal_CountDevices() - m_devices; }
+  void TearDown() override { EXPECT_EQ(Held(), m_before); }
+  /// The number of devices published since the test began.
+  int Published() const { return std::get<0>(Held()) - std::get<0>(m_before); }
 
  private:
-  int m_devices = 0;
-  int m_callbacks = 0;
-  int m_misuses = 0;
+  std::tuple<int, int, int> m_before = Held();
 };
 
 struct ExpectedValue {
@@ -179,8 +161,7 @@ TEST_F(SimHalTest, DevicesShowTheirValuesWithDirectionsAndFirstValues) {
        {{"target distance (mm)", kBoth, HAL_DOUBLE, 2000},
         {"horizontal tilt (deg)", kBoth, HAL_DOUBLE, 0},
         {"vertical tilt (deg)", kBoth, HAL_DOUBLE, 0},
-        {"closest distance (mm)", kOutput, HAL_DOUBLE,
-         FlatReading(2000, 0, 0, -1)},
+        {"closest distance (mm)", kOutput, HAL_DOUBLE, Closest(2000)},
         {"connected", kBoth, HAL_BOOLEAN, 1}}},
       {"CanBus:CanBus[CAN D3]", {{"mode", kOutput, HAL_ENUM, 1}}},
   };
@@ -189,23 +170,19 @@ TEST_F(SimHalTest, DevicesShowTheirValuesWithDirectionsAndFirstValues) {
     const HalView view{name};
     ASSERT_TRUE(view.Exists());
     // Exactly these values, in this order.
-    EXPECT_EQ(StandInHal_GetValueName(view.Handle(),
-                                      static_cast<std::int32_t>(values.size())),
-              nullptr);
-    for (std::size_t index = 0; index < values.size(); ++index) {
-      const ExpectedValue& want = values[index];
-      EXPECT_STREQ(StandInHal_GetValueName(view.Handle(),
-                                           static_cast<std::int32_t>(index)),
-                   want.name);
-      EXPECT_EQ(StandInHal_GetValueDirection(view.Value(want.name)),
-                want.direction)
+    std::int32_t index = 0;
+    for (const ExpectedValue& want : values) {
+      const StandInHalValue got = StandInHal_GetValue(view.Handle(), index++);
+      EXPECT_STREQ(got.name, want.name);
+      EXPECT_EQ(std::tuple(got.direction, got.value.type),
+                std::tuple(want.direction, want.type))
           << want.name;
-      EXPECT_EQ(view.Raw(want.name).type, want.type) << want.name;
-      EXPECT_NEAR(view.Get(want.name), want.value, 1e-9) << want.name;
+      EXPECT_NEAR(Number(got.value), want.value, 1e-9) << want.name;
     }
+    EXPECT_EQ(StandInHal_GetValue(view.Handle(), index).name, nullptr);
   }
   EXPECT_STREQ(
-      StandInHal_GetEnumOptions(HalView{"CanBus:CanBus[CAN D3]"}.Value("mode")),
+      StandInHal_GetValue(HalView{"CanBus:CanBus[CAN D3]"}.Handle(), 0).options,
       "mode 0|mode 1");
 
   // The other address forms; a second handle publishes nothing more.
@@ -257,17 +234,14 @@ TEST_F(SimHalTest, HalWritesMoveTheDevicesAsRobotCodeReadsThem) {
     const auto color = reading.ToColor();
     return std::vector{color.red, color.green, color.blue, reading.Y};
   };
-  auto zones = [&ranger](int a, int b) {
-    return [&ranger, a, b] {
-      const auto scan = *ranger.GetScan();
-      return std::vector{scan.GetDistance(a)->value(),
-                         scan.GetDistance(b)->value()};
-    };
+  auto scan = [&ranger] {
+    const auto distances = ranger.GetScan()->GetDistances();
+    return std::vector<double>(distances.begin(), distances.begin() + 16);
   };
   auto closest = [&ranger] {
     return std::vector{ranger.GetClosestDistance()->value()};
   };
-  const double nearest = FlatReading(1000, 20, -20, -1);
+  const double nearest = Closest(1000, 20, -20);
   constexpr double kColor = 1.0 / 4096;  // the colour type's step
   const Write writes[] = {
       {&gyro, "yaw (deg)", 30, ypr, {30, 0, 0}, 30},
@@ -280,23 +254,9 @@ TEST_F(SimHalTest, HalWritesMoveTheDevicesAsRobotCodeReadsThem) {
       {&colour, "green", 0, rgb, {1, 0, .5, Luminance(1, 0, .5)}, 0, kColor},
       // A colour's components are kept within 0 to 1.
       {&colour, "blue", 7, rgb, {1, 0, 1, Luminance(1, 0, 1)}, 1, kColor},
-      {&tof,
-       "target distance (mm)",
-       1000,
-       zones(0, 5),
-       {FlatReading(1000, 0, 0, 0), FlatReading(1000, 0, 0, 5)},
-       1000},
-      {&tof,
-       "horizontal tilt (deg)",
-       20,
-       zones(4, 7),
-       {FlatReading(1000, 20, 0, 4), FlatReading(1000, 20, 0, 7)},
-       20},
-      {&tof,
-       "vertical tilt (deg)",
-       -20,
-       zones(1, 13),
-       {FlatReading(1000, 20, -20, 1), FlatReading(1000, 20, -20, 13)},
+      {&tof, "target distance (mm)", 1000, scan, FlatReadings(1000, 4), 1000},
+      {&tof, "horizontal tilt (deg)", 20, scan, FlatReadings(1000, 4, 20), 20},
+      {&tof, "vertical tilt (deg)", -20, scan, FlatReadings(1000, 4, 20, -20),
        -20},
       {&tof, "closest distance (mm)", 5, closest, {nearest}, nearest},
   };
@@ -309,12 +269,13 @@ TEST_F(SimHalTest, HalWritesMoveTheDevicesAsRobotCodeReadsThem) {
   }
 }
 
-/// A change made through the control interface or by robot code, and the
-/// values that the HAL then shows.
-struct Change {
-  std::function<void()> make;
-  std::vector<std::tuple<const HalView*, const char*, double>> shown;
-};
+/// Expects the HAL to show these values of a device.
+void ExpectShown(const HalView& view,
+                 std::initializer_list<std::pair<const char*, double>> shown) {
+  for (const auto& [value, want] : shown) {
+    EXPECT_NEAR(view.Get(value), want, 1e-9) << value;
+  }
+}
 
 TEST_F(SimHalTest, ChangesOfTheSimulationShowInTheHal) {
   const std::string path = TestPath();
@@ -326,76 +287,53 @@ TEST_F(SimHalTest, ChangesOfTheSimulationShowInTheHal) {
   const Lumeno lumeno = Lumeno::FromSerialDevice(path);
   Vantor ranger = Vantor::FromSerialDevice(path);
   const HalView imuView{SerialName("Kinetra", path)};
-  const HalView lumenoView{SerialName("Lumeno", path)};
   const HalView rangerView{SerialName("Vantor", path)};
   const HalView port{"CanBus:CanBus[CAN D4]"};
-  // The closest reading of a target straight ahead at 1500 mm at 8 by 8.
-  const double centre8 = std::round(
-      1500 * std::hypot(1.0, std::tan(kPi / 64), std::tan(kPi / 64)));
+
+  gyro.SetYawPitchRoll(degree_t{100}, degree_t{10}, degree_t{5});
+  ExpectShown(imuView,
+              {{"yaw (deg)", 100}, {"pitch (deg)", 10}, {"roll (deg)", 5}});
+  ASSERT_EQ(imu.ResetYaw(), Status::kOk);
+  ExpectShown(imuView, {{"yaw (deg)", 0}, {"pitch (deg)", 10}});
+  gyro.SetTemperature(celsius_t{40});
+  gyro.SetAngularVelocity(radians_per_second_t{0}, radians_per_second_t{0},
+                          radians_per_second_t{kPi});
+  ExpectShown(imuView, {{"temperature (degC)", 40}, {"yaw rate (deg/s)", 180}});
+  // Six-axis yaw drifts with simulation time.
+  gyro.SetYawDriftRate(degrees_per_second_t{1});
+  ASSERT_EQ(imu.Use9AxisYaw(false), Status::kOk);
+  SimClock::Advance(second_t{2});
+  ExpectShown(imuView, {{"yaw (deg)", 2}});
+
+  colour.SetSurfaceColor(wpi::util::Color{0.25, 0.5, 1});
+  ExpectShown(HalView{SerialName("Lumeno", path)},
+              {{"red", 0.25}, {"green", 0.5}, {"blue", 1}});
+
+  tof.SetTarget(millimeter_t{1500}, degree_t{10}, degree_t{-5});
+  ExpectShown(rangerView, {{"target distance (mm)", 1500},
+                           {"horizontal tilt (deg)", 10},
+                           {"vertical tilt (deg)", -5},
+                           {"closest distance (mm)", Closest(1500, 10, -5)}});
+  tof.SetTarget(millimeter_t{1500});
+  ASSERT_EQ(ranger.SetResolution(VantorResolution::k8x8), Status::kOk);
+  ExpectShown(rangerView, {{"closest distance (mm)", Closest(1500, 0, 0, 8)}});
+  // An explicit grid is no flat target.
   std::array<millimeter_t, 16> grid{};
   grid.fill(millimeter_t{700});
   grid[9] = millimeter_t{300};
+  ASSERT_TRUE(tof.SetZoneDistances(grid));
+  ExpectShown(rangerView, {{"target distance (mm)", 0},
+                           {"horizontal tilt (deg)", 0},
+                           {"closest distance (mm)", 300}});
+  tof.ClearScene();
+  ExpectShown(rangerView, {{"closest distance (mm)", -1}});
 
-  const Change changes[] = {
-      {[&] { gyro.SetYawPitchRoll(degree_t{100}, degree_t{10}, degree_t{5}); },
-       {{&imuView, "yaw (deg)", 100},
-        {&imuView, "pitch (deg)", 10},
-        {&imuView, "roll (deg)", 5}}},
-      {[&] { ASSERT_EQ(imu.ResetYaw(), Status::kOk); },
-       {{&imuView, "yaw (deg)", 0}, {&imuView, "pitch (deg)", 10}}},
-      {[&] {
-         gyro.SetTemperature(celsius_t{40});
-         gyro.SetAngularVelocity(radians_per_second_t{0},
-                                 radians_per_second_t{0},
-                                 radians_per_second_t{kPi});
-       },
-       {{&imuView, "temperature (degC)", 40},
-        {&imuView, "yaw rate (deg/s)", 180}}},
-      // Six-axis yaw drifts with simulation time.
-      {[&] {
-         gyro.SetYawDriftRate(degrees_per_second_t{1});
-         ASSERT_EQ(imu.Use9AxisYaw(false), Status::kOk);
-         SimClock::Advance(second_t{2});
-       },
-       {{&imuView, "yaw (deg)", 2}}},
-      {[&] {
-         colour.SetSurfaceColor(wpi::util::Color{0.25, 0.5, 1});
-       },
-       {{&lumenoView, "red", 0.25},
-        {&lumenoView, "green", 0.5},
-        {&lumenoView, "blue", 1}}},
-      {[&] { tof.SetTarget(millimeter_t{1500}, degree_t{10}, degree_t{-5}); },
-       {{&rangerView, "target distance (mm)", 1500},
-        {&rangerView, "horizontal tilt (deg)", 10},
-        {&rangerView, "vertical tilt (deg)", -5},
-        {&rangerView, "closest distance (mm)", FlatReading(1500, 10, -5, -1)}}},
-      {[&] {
-         tof.SetTarget(millimeter_t{1500});
-         ASSERT_EQ(ranger.SetResolution(VantorResolution::k8x8), Status::kOk);
-       },
-       {{&rangerView, "closest distance (mm)", centre8}}},
-      // An explicit grid is no flat target.
-      {[&] { ASSERT_TRUE(tof.SetZoneDistances(grid)); },
-       {{&rangerView, "target distance (mm)", 0},
-        {&rangerView, "horizontal tilt (deg)", 0},
-        {&rangerView, "closest distance (mm)", 300}}},
-      {[&] { tof.ClearScene(); }, {{&rangerView, "closest distance (mm)", -1}}},
-      {[&] {
-         ASSERT_EQ(CanBus::RequestMode(CANPort::CAN_D4, CanBusMode::kMode1,
-                                       second_t{0}),
-                   Status::kOk);
-       },
-       {{&port, "mode", 1}}},
-      {[&] { SimCanBus{CANPort::CAN_D4}.SetMode(CanBusMode::kMode0); },
-       {{&port, "mode", 0}}},
-  };
-  for (std::size_t step = 0; step < std::size(changes); ++step) {
-    SCOPED_TRACE(step);
-    changes[step].make();
-    for (const auto& [view, value, want] : changes[step].shown) {
-      EXPECT_NEAR(view->Get(value), want, 1e-9) << value;
-    }
-  }
+  ASSERT_EQ(
+      CanBus::RequestMode(CANPort::CAN_D4, CanBusMode::kMode1, second_t{0}),
+      Status::kOk);
+  ExpectShown(port, {{"mode", 1}});
+  SimCanBus{CANPort::CAN_D4}.SetMode(CanBusMode::kMode0);
+  ExpectShown(port, {{"mode", 0}});
 
   // Publishing a value is no change made through the HAL: the grid and the
   // surface, which the HAL shows only in part, stay as they were set.
@@ -484,6 +422,13 @@ TEST_F(SimHalTest, CallbacksOfOthersMayCallRobotCode) {
   HALSIM_CancelSimValueChangedCallback(uid);
 }
 
+/// True for a yaw that the hammer's writers set: a multiple of 10 degrees
+/// from 0 to 90, within rounding. A torn or stale value shows as another.
+bool IsSetYaw(double yaw) {
+  return std::abs(yaw - 10 * std::round(yaw / 10)) < 1e-9 && yaw > -1e-9 &&
+         yaw < 90 + 1e-9;
+}
+
 // HAL writes from other threads (the GUI's) race robot code's reads and the
 // control interface; CI runs this suite under ThreadSanitizer by name.
 class SimHalHammerTest : public SimHalTest {};
@@ -495,13 +440,16 @@ TEST_F(SimHalHammerTest, HalWritesRaceRobotCodeAndTheControlInterface) {
   const HalView view{SerialName("Kinetra", path)};
   std::atomic<int> badAnswers{0};
   std::atomic<int> answers{0};
-  // Every writer sets only yaws that IsSetYaw accepts.
   auto read = [&] {
     for (int i = 0; i < 2000; ++i) {
       if (const auto yaw = imu.GetYaw()) {
         badAnswers += IsSetYaw(yaw->value()) ? 0 : 1;
         ++answers;
       }
+      if (const auto time = imu.GetTimestamp()) {
+        badAnswers += time->value() >= 0 ? 0 : 1;
+      }
+      static_cast<void>(imu.IsConnected());
     }
   };
   auto watch = [&] {

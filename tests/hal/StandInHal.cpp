@@ -4,9 +4,10 @@
 #include <mutex>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace {
+
+using Callback = std::pair<HALSIM_SimValueCallback, void*>;
 
 struct Value {
   std::int32_t device;
@@ -14,110 +15,82 @@ struct Value {
   std::int32_t direction;
   HAL_Value value;
   std::string options;
-  std::map<std::int32_t, std::pair<HALSIM_SimValueCallback, void*>> callbacks;
+  std::map<std::int32_t, Callback> callbacks;
 };
 
-struct Hal {
-  // Callbacks run under this lock, as they do in WPILib's HAL.
-  std::recursive_mutex mutex;
-  std::map<std::int32_t, std::string> devices;
-  std::map<std::int32_t, Value> values;
-  // Devices and values share one count, so no handle means both.
-  std::int32_t lastHandle = 0;
-  std::int32_t lastCallback = 0;
-  std::int32_t calls = 0;
-  std::int32_t misuses = 0;
-};
+// Callbacks run under this lock, as they do in WPILib's HAL. Devices and
+// values share one count of handles, so no handle means both.
+std::recursive_mutex g_mutex;
+std::map<std::int32_t, std::string> g_devices;
+std::map<std::int32_t, Value> g_values;
+std::int32_t g_lastHandle = 0;
+std::int32_t g_lastCallback = 0;
+std::int32_t g_calls = 0;
+std::int32_t g_misuses = 0;
+thread_local int t_callbackDepth = 0;
 
-thread_local int callbackDepth = 0;
+/// Locks the stand-in for a call of one of the HAL's functions: counted, and
+/// a misuse from inside a change callback.
+std::unique_lock<std::recursive_mutex> Call() {
+  std::unique_lock lock{g_mutex};
+  ++g_calls;
+  g_misuses += t_callbackDepth > 0 ? 1 : 0;
+  return lock;
+}
 
-/// The stand-in, locked.
-struct Locked {
-  Hal& hal = []() -> Hal& {
-    static Hal state;
-    return state;
-  }();
-  std::scoped_lock<std::recursive_mutex> lock{hal.mutex};
+/// The value behind a handle, or null; a misuse when it must exist.
+Value* Find(std::int32_t handle, bool mustExist = false) {
+  const auto found = g_values.find(handle);
+  g_misuses += found == g_values.end() && mustExist ? 1 : 0;
+  return found != g_values.end() ? &found->second : nullptr;
+}
 
-  /// The value behind a handle, or null; a misuse when it must exist.
-  Value* Find(std::int32_t handle, bool mustExist = false) {
-    const auto found = hal.values.find(handle);
-    hal.misuses += found == hal.values.end() && mustExist ? 1 : 0;
-    return found != hal.values.end() ? &found->second : nullptr;
-  }
-  /// The handle of a device's value by name, or of a device by name.
-  std::int32_t Named(std::int32_t device, const char* name) const {
-    for (const auto& [handle, value] : hal.values) {
-      if (value.device == device && value.name == name) {
-        return handle;
-      }
-    }
+void Notify(std::int32_t handle, const Value& value, const Callback& callback) {
+  ++t_callbackDepth;
+  callback.first(value.name.c_str(), callback.second, handle, value.direction,
+                 &value.value);
+  --t_callbackDepth;
+}
+
+std::int32_t AddValue(std::int32_t device, const char* name,
+                      std::int32_t direction, const HAL_Value& initial,
+                      std::string options = {}) {
+  if (!g_devices.contains(device)) {
+    ++g_misuses;
     return 0;
   }
-  std::int32_t Named(const char* name) const {
-    for (const auto& [handle, device] : hal.devices) {
-      if (device == name) {
-        return handle;
-      }
-    }
-    return 0;
-  }
-};
+  g_values.emplace(
+      ++g_lastHandle,
+      Value{device, name, direction, initial, std::move(options), {}});
+  return g_lastHandle;
+}
 
-/// A call of one of the HAL's functions: counted, and a misuse from inside a
-/// change callback.
-struct Call : Locked {
-  Call() {
-    ++hal.calls;
-    hal.misuses += callbackDepth > 0 ? 1 : 0;
-  }
-  void Notify(std::int32_t handle, const Value& value,
-              const std::pair<HALSIM_SimValueCallback, void*>& callback) {
-    ++callbackDepth;
-    callback.first(value.name.c_str(), callback.second, handle, value.direction,
-                   &value.value);
-    --callbackDepth;
-  }
-  void Changed(std::int32_t handle, const Value& value) {
-    const auto callbacks = value.callbacks;  // a callback may cancel one
-    for (const auto& [uid, callback] : callbacks) {
-      Notify(handle, value, callback);
+std::int32_t DeviceNamed(const char* name) {
+  for (const auto& [handle, device] : g_devices) {
+    if (device == name) {
+      return handle;
     }
   }
-  std::int32_t AddValue(std::int32_t device, const char* name,
-                        std::int32_t direction, const HAL_Value& initial,
-                        std::string options = {}) {
-    if (!hal.devices.contains(device)) {
-      ++hal.misuses;
-      return 0;
-    }
-    if (Named(device, name) != 0) {
-      return 0;
-    }
-    hal.values.emplace(
-        ++hal.lastHandle,
-        Value{device, name, direction, initial, std::move(options), {}});
-    return hal.lastHandle;
-  }
-};
+  return 0;
+}
 
 }  // namespace
 
 extern "C" {
 
 std::int32_t HAL_CreateSimDevice(const char* name) {
-  Call call;
-  if (call.Named(name) != 0) {
+  const auto lock = Call();
+  if (DeviceNamed(name) != 0) {
     return 0;
   }
-  call.hal.devices.emplace(++call.hal.lastHandle, name);
-  return call.hal.lastHandle;
+  g_devices.emplace(++g_lastHandle, name);
+  return g_lastHandle;
 }
 
 void HAL_FreeSimDevice(std::int32_t device) {
-  Call call;
-  call.hal.misuses += call.hal.devices.erase(device) == 0 ? 1 : 0;
-  std::erase_if(call.hal.values, [device](const auto& value) {
+  const auto lock = Call();
+  g_misuses += g_devices.erase(device) == 0 ? 1 : 0;
+  std::erase_if(g_values, [device](const auto& value) {
     return value.second.device == device;
   });
 }
@@ -125,7 +98,8 @@ void HAL_FreeSimDevice(std::int32_t device) {
 std::int32_t HAL_CreateSimValue(std::int32_t device, const char* name,
                                 std::int32_t direction,
                                 const HAL_Value* initialValue) {
-  return Call{}.AddValue(device, name, direction, *initialValue);
+  const auto lock = Call();
+  return AddValue(device, name, direction, *initialValue);
 }
 
 std::int32_t HAL_CreateSimValueEnum(std::int32_t device, const char* name,
@@ -133,6 +107,7 @@ std::int32_t HAL_CreateSimValueEnum(std::int32_t device, const char* name,
                                     std::int32_t numOptions,
                                     const char** options,
                                     std::int32_t initialValue) {
+  const auto lock = Call();
   std::string joined;
   for (std::int32_t i = 0; i < numOptions; ++i) {
     joined += (i == 0 ? "" : "|") + std::string{options[i]};
@@ -140,110 +115,88 @@ std::int32_t HAL_CreateSimValueEnum(std::int32_t device, const char* name,
   HAL_Value initial{};
   initial.type = HAL_ENUM;
   initial.data.v_enum = initialValue;
-  return Call{}.AddValue(device, name, direction, initial, joined);
+  return AddValue(device, name, direction, initial, joined);
 }
 
 void HAL_GetSimValue(std::int32_t value, HAL_Value* out) {
-  Call call;
-  const Value* found = call.Find(value);
+  const auto lock = Call();
+  const Value* found = Find(value);
   *out = found != nullptr ? found->value : HAL_Value{};
 }
 
 void HAL_SetSimValue(std::int32_t value, const HAL_Value* in) {
-  Call call;
-  if (Value* found = call.Find(value)) {
+  const auto lock = Call();
+  if (Value* found = Find(value)) {
     found->value = *in;
-    call.Changed(value, *found);
-  }
-}
-
-void HAL_ResetSimValue(std::int32_t value) {
-  Call call;
-  Value* found = call.Find(value);
-  if (found != nullptr && found->value.type == HAL_DOUBLE) {
-    found->value.data.v_double = 0;
-    call.Changed(value, *found);
+    const auto callbacks = found->callbacks;  // a callback may cancel one
+    for (const auto& [uid, callback] : callbacks) {
+      Notify(value, *found, callback);
+    }
   }
 }
 
 std::int32_t HALSIM_GetSimDeviceHandle(const char* name) {
-  return Call{}.Named(name);
+  const auto lock = Call();
+  return DeviceNamed(name);
 }
 
 std::int32_t HALSIM_GetSimValueHandle(std::int32_t device, const char* name) {
-  return device != 0 ? Call{}.Named(device, name) : 0;
+  const auto lock = Call();
+  for (const auto& [handle, value] : g_values) {
+    if (device != 0 && value.device == device && value.name == name) {
+      return handle;
+    }
+  }
+  return 0;
 }
 
 std::int32_t HALSIM_RegisterSimValueChangedCallback(
     std::int32_t value, void* param, HALSIM_SimValueCallback callback,
     std::int32_t initialNotify) {
-  Call call;
-  Value* found = call.Find(value, true);
+  const auto lock = Call();
+  Value* found = Find(value, true);
   if (found == nullptr) {
     return 0;
   }
-  const auto& added =
-      found->callbacks
-          .emplace(++call.hal.lastCallback, std::pair{callback, param})
+  const Callback& added =
+      found->callbacks.emplace(++g_lastCallback, Callback{callback, param})
           .first->second;
   if (initialNotify != 0) {
-    call.Notify(value, *found, added);
+    Notify(value, *found, added);
   }
-  return call.hal.lastCallback;
+  return g_lastCallback;
 }
 
 void HALSIM_CancelSimValueChangedCallback(std::int32_t uid) {
-  Call call;
-  for (auto& [handle, value] : call.hal.values) {
+  const auto lock = Call();
+  for (auto& [handle, value] : g_values) {
     if (value.callbacks.erase(uid) != 0) {
       return;
     }
   }
-  ++call.hal.misuses;
+  ++g_misuses;
 }
 
-std::int32_t StandInHal_CountDevices() {
-  return static_cast<std::int32_t>(Locked{}.hal.devices.size());
-}
-
-const char* StandInHal_GetValueName(std::int32_t device, std::int32_t index) {
+StandInHalValue StandInHal_GetValue(std::int32_t device, std::int32_t index) {
   // Values are kept in the order of their handles, which is that of creation.
-  const Locked locked;
-  for (const auto& [handle, value] : locked.hal.values) {
+  const std::scoped_lock lock{g_mutex};
+  for (const auto& [handle, value] : g_values) {
     if (value.device == device && index-- == 0) {
-      return value.name.c_str();
+      return {value.name.c_str(), value.direction, value.value,
+              value.options.c_str()};
     }
   }
-  return nullptr;
+  return {};
 }
 
-std::int32_t StandInHal_GetValueDirection(std::int32_t value) {
-  Locked locked;
-  const Value* found = locked.Find(value);
-  return found != nullptr ? found->direction : -1;
-}
-
-const char* StandInHal_GetEnumOptions(std::int32_t value) {
-  Locked locked;
-  const Value* found = locked.Find(value);
-  return found != nullptr ? found->options.c_str() : nullptr;
-}
-
-std::int32_t StandInHal_CountCallbacks() {
-  std::size_t count = 0;
-  const Locked locked;
-  for (const auto& [handle, value] : locked.hal.values) {
-    count += value.callbacks.size();
+StandInHalCounts StandInHal_Count() {
+  const std::scoped_lock lock{g_mutex};
+  std::int32_t callbacks = 0;
+  for (const auto& [handle, value] : g_values) {
+    callbacks += static_cast<std::int32_t>(value.callbacks.size());
   }
-  return static_cast<std::int32_t>(count);
-}
-
-std::int32_t StandInHal_CountCalls() {
-  return Locked{}.hal.calls;
-}
-
-std::int32_t StandInHal_CountMisuses() {
-  return Locked{}.hal.misuses;
+  return {static_cast<std::int32_t>(g_devices.size()), callbacks, g_calls,
+          g_misuses};
 }
 
 }  // extern "C"
