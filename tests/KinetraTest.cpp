@@ -1,7 +1,7 @@
 // The IMU's sample getters, commands and queries, against the recording
 // driver: which validity bits each getter tests, which fields it reads and how
 // it converts them, and what crosses the driver boundary. Every call goes
-// through KinetraTest::Once, which also checks that it allocates nothing.
+// through Once, which also checks that it allocates nothing.
 
 #include <array>
 #include <cmath>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <expected>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <optional>
@@ -23,20 +24,18 @@
 #include "driver/DriverRecords.hpp"
 #include "kelvara/Kinetra.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
-#include "support/AllocationCounter.hpp"
-#include "support/DirtyStack.hpp"
+#include "support/DeviceTest.hpp"
 
 namespace {
 
 using kelvara::Kinetra;
 using kelvara::KinetraSample;
 using kelvara::Status;
-using kelvara::test::CountAllocations;
+using kelvara::test::kHandle;
 using kelvara::testing::DriverCall;
 using enum kelvara::testing::DriverFunction;
 using enum kelvara::KinetraMessage;
 
-constexpr std::int32_t kHandle = 41;
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 const DriverCall kGetData{kKinetraGetData, {kHandle}};
@@ -226,27 +225,8 @@ const Queried kQueries[] = {
     {kKinetraSelfTest, kQueryWords, Query<&Kinetra::SelfTest>},
 };
 
-class KinetraTest : public ::testing::Test {
- protected:
-  /// Runs f on the IMU over a dirtied stack, so that a buffer read before it
-  /// was written shows, and checks that it allocated nothing and made exactly
-  /// the one driver call given. Returns f's result.
-  template <typename F>
-  auto Once(const DriverCall& call, F f) {
-    m_driver.ClearCalls();
-    std::optional<decltype(f(m_imu))> result;
-    kelvara::test::DirtyTheStack();
-    EXPECT_EQ(CountAllocations([&] { result.emplace(f(m_imu)); }), 0u) << call;
-    EXPECT_EQ(m_driver.Calls(), std::vector<DriverCall>{call});
-    return *result;
-  }
-
-  kelvara::testing::RecordingDriver m_driver;
-  Kinetra m_imu = [this] {
-    m_driver.SetResult(kKinetraCreateCan, kHandle);
-    return Kinetra{1, wpi::CANPort::CAN_S0, 0};
-  }();
-};
+using KinetraTest = kelvara::test::DeviceTest<Kinetra, kKinetraCreateUsb, 0>;
+const auto kGetSample = std::mem_fn(&Kinetra::GetSample);
 
 TEST_F(KinetraTest, GetterYieldsItsFieldsOnlyOnSuccessWithOneOfItsBitsSet) {
   for (const Getter& getter : kGetters) {
@@ -273,14 +253,13 @@ TEST_F(KinetraTest, GetterYieldsItsFieldsOnlyOnSuccessWithOneOfItsBitsSet) {
 }
 
 TEST_F(KinetraTest, SampleHoldsWhatEachGetterGivesForTheSameRecord) {
-  const auto getSample = [](const Kinetra& k) { return k.GetSample(); };
   for (const std::int32_t synced : {2, 0}) {
     for (const std::uint32_t mask : ValidityMasks()) {
       KinetraData record = kFullSample;
       record.validMask = mask;
       record.timeSynced = synced;
       m_driver.SetRecord(kKinetraGetData, record);
-      const auto sample = Once(kGetData, getSample);
+      const auto sample = Once(kGetData, kGetSample);
       ASSERT_TRUE(sample.has_value());
       for (const Getter& getter : kGetters) {
         SCOPED_TRACE(getter.name);
@@ -289,7 +268,7 @@ TEST_F(KinetraTest, SampleHoldsWhatEachGetterGivesForTheSameRecord) {
         EXPECT_EQ(getter.sampled(*sample),
                   valid ? std::optional{getter.expected} : std::nullopt)
             << "validity bits 0x" << std::hex << mask;
-        EXPECT_EQ(getter.sampled(*sample), getter.read(m_imu))
+        EXPECT_EQ(getter.sampled(*sample), getter.read(m_device))
             << "validity bits 0x" << std::hex << mask;
       }
     }
@@ -297,42 +276,30 @@ TEST_F(KinetraTest, SampleHoldsWhatEachGetterGivesForTheSameRecord) {
 }
 
 TEST_F(KinetraTest, SampleTakesEveryValueFromOneRecord) {
-  // Three records that differ in every value; each getter's result for each.
+  // Three records in which every getter's value differs; each getter's result
+  // for each.
   std::array<KinetraData, 3> records{kFullSample, kFullSample, kFullSample};
   std::array<std::vector<std::optional<Values>>, 3> expected;
   for (std::size_t i = 0; i < records.size(); ++i) {
     KinetraData& r = records[i];
-    const double k = static_cast<double>(i) + 1.0;
-    for (double* field : {&r.yaw, &r.pitch, &r.roll, &r.angle, &r.temperature,
-                          &r.algorithmValue0, &r.algorithmValue3}) {
-      *field *= k;
+    for (double* field :
+         {&r.yaw, &r.pitch, &r.roll, &r.angle, &r.quaternion6d[0],
+          &r.quaternion9d[1], &r.angularVelocity[2], &r.linearAcceleration[0],
+          &r.magneticField[3], &r.algorithmValue2, &r.temperature}) {
+      *field += static_cast<double>(i);
     }
-    for (double& element : r.quaternion6d) {
-      element *= k;
-    }
-    for (double& element : r.quaternion9d) {
-      element *= -k;
-    }
-    for (double* vector :
-         {r.angularVelocity, r.linearAcceleration, r.algorithmVector}) {
-      vector[0] *= k;
-      vector[2] += k;
-    }
-    r.magneticField[3] += k;
     r.timestampNs += static_cast<std::int64_t>(i);
-    r.timeSynced = i == 1 ? 0 : 1;
-    r.algorithmFlag0 = i == 1 ? 0 : 1;
+    r.timeSynced = r.algorithmFlag0 = i == 1 ? 0 : 1;
     m_driver.SetRecord(kKinetraGetData, r);
     for (const Getter& getter : kGetters) {
-      expected[i].push_back(getter.read(m_imu));
+      expected[i].push_back(getter.read(m_device));
     }
   }
   for (const KinetraData& record : records) {
     m_driver.QueueRecord(kKinetraGetData, record);
   }
   for (std::size_t i = 0; i < records.size(); ++i) {
-    const auto sample =
-        Once(kGetData, [](const Kinetra& k) { return k.GetSample(); });
+    const auto sample = Once(kGetData, kGetSample);
     ASSERT_TRUE(sample.has_value());
     for (std::size_t g = 0; g < std::size(kGetters); ++g) {
       EXPECT_EQ(kGetters[g].sampled(*sample), expected[i][g])
@@ -345,13 +312,11 @@ TEST_F(KinetraTest, SampleFailsWithTheDriverCodeWhateverTheRecord) {
   m_driver.SetRecord(kKinetraGetData, kFullSample);
   for (const std::int32_t code : {1, -1, kMin, kMax}) {
     m_driver.SetResult(kKinetraGetData, code);
-    EXPECT_EQ(Once(kGetData, [](const Kinetra& k) { return k.GetSample(); }),
-              std::unexpected{Status{code}});
+    EXPECT_EQ(Once(kGetData, kGetSample), std::unexpected{Status{code}});
   }
   // Success with nothing written, from a fresh driver: every value empty.
   const kelvara::testing::RecordingDriver fresh;
-  const auto sample =
-      Once(kGetData, [](const Kinetra& k) { return k.GetSample(); });
+  const auto sample = Once(kGetData, kGetSample);
   ASSERT_TRUE(sample.has_value());
   for (const Getter& getter : kGetters) {
     EXPECT_EQ(getter.sampled(*sample), std::nullopt) << getter.name;
@@ -372,9 +337,9 @@ TEST_F(KinetraTest, AnyNonzeroFlagIsTrueAndTimestampsAreDividedExactly) {
   for (const std::int32_t word : {0, 2, -1, kMin}) {
     sample.timeSynced = sample.algorithmFlag0 = sample.algorithmFlag1 = word;
     m_driver.SetRecord(kKinetraGetData, sample);
-    EXPECT_EQ(m_imu.IsTimeSynced(), word != 0) << word;
-    EXPECT_EQ(m_imu.GetAlgorithmState()->flag0, word != 0) << word;
-    EXPECT_EQ(m_imu.GetAlgorithmState()->flag1, word != 0) << word;
+    EXPECT_EQ(m_device.IsTimeSynced(), word != 0) << word;
+    EXPECT_EQ(m_device.GetAlgorithmState()->flag0, word != 0) << word;
+    EXPECT_EQ(m_device.GetAlgorithmState()->flag1, word != 0) << word;
   }
   // Nanoseconds divided by 10^9 and rounded once: multiplying 3 or -7 by
   // 1e-9 instead would end one unit in the last place away.
@@ -383,7 +348,8 @@ TEST_F(KinetraTest, AnyNonzeroFlagIsTrueAndTimestampsAreDividedExactly) {
   for (const auto& [nanoseconds, seconds] : times) {
     sample.timestampNs = nanoseconds;
     m_driver.SetRecord(kKinetraGetData, sample);
-    EXPECT_EQ(m_imu.GetTimestamp()->value(), seconds) << nanoseconds << " ns";
+    EXPECT_EQ(m_device.GetTimestamp()->value(), seconds)
+        << nanoseconds << " ns";
   }
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <limits>
@@ -20,8 +21,7 @@
 #include "driver/DriverRecords.hpp"
 #include "kelvara/Vantor.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
-#include "support/AllocationCounter.hpp"
-#include "support/DirtyStack.hpp"
+#include "support/DeviceTest.hpp"
 
 namespace {
 
@@ -32,13 +32,12 @@ using kelvara::VantorResolution;
 using kelvara::VantorScan;
 using kelvara::testing::DriverCall;
 using enum kelvara::testing::DriverFunction;
-using kelvara::testing::RecordingDriver;
+using kelvara::test::kHandle;
 using Distances = VantorScan::Distances;
 using Reading = std::optional<wpi::units::millimeter_t>;
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kHandle = 42;
 constexpr std::uint64_t kTopAndBottom = 0x8000000000000001u;
 constexpr std::uint64_t kAll = ~std::uint64_t{0};
 /// Fills a whole buffer with 0x01 bytes, which read as a good frame with 257
@@ -131,12 +130,6 @@ TEST(VantorScanTest, ClosestIsTheSmallestReadingInsideTheFrame) {
   }
 }
 
-/// A ranger whose driver handle is kHandle.
-Vantor OpenRanger(RecordingDriver& driver) {
-  driver.SetResult(kVantorCreateCan, kHandle);
-  return Vantor{3, wpi::CANPort::CAN_S1};
-}
-
 /// A scan record; entry i of the distances is first + i.
 VantorScanData ScanRecord(std::int32_t valid, std::int32_t tag,
                           std::int32_t zoneCount, std::int16_t first) {
@@ -154,7 +147,13 @@ auto Fields(const VantorConfig& c) {
                     c.zoneMask, version, c.setting2, c.setting3};
 }
 
-TEST(VantorTest, GetScanCarriesTheRecordAndClosestUsesOneFrame) {
+class VantorTest : public kelvara::test::DeviceTest<Vantor, kVantorCreateUsb> {
+ protected:
+  const DriverCall kScan{kVantorGetScan, {kHandle}};
+  const DriverCall kConfig{kVantorGetConfig, {kHandle}};
+};
+
+TEST_F(VantorTest, GetScanCarriesTheRecordAndClosestUsesOneFrame) {
   const struct {
     VantorScanData record;
     Reading closest;
@@ -165,55 +164,50 @@ TEST(VantorTest, GetScanCarriesTheRecordAndClosestUsesOneFrame) {
   };
   for (const auto& [record, closest] : cases) {
     SCOPED_TRACE(::testing::Message() << "valid word " << record.valid);
-    RecordingDriver driver;
-    driver.SetRecord(kVantorGetScan, record);
-    const Vantor ranger = OpenRanger(driver);
-    const auto scan = ranger.GetScan();
+    m_driver.SetRecord(kVantorGetScan, record);
+    // The queries of a scan allocate nothing either.
+    const auto scan = Once(kScan, [](const Vantor& ranger) {
+      auto result = ranger.GetScan();
+      static_cast<void>(result->GetDistance(3, 4) < result->GetClosest());
+      return result;
+    });
     ASSERT_TRUE(scan.has_value());
     EXPECT_EQ(scan->GetTag(), record.tag);
     EXPECT_EQ(scan->GetZoneCount(), record.zoneCount);
     EXPECT_TRUE(std::ranges::equal(scan->GetDistances(), record.distances));
-    EXPECT_EQ(ranger.GetClosestDistance(), closest);
-    EXPECT_EQ(driver.CallsTo(kVantorGetScan),
-              std::vector<DriverCall>(2, {kVantorGetScan, {kHandle}}));
+    EXPECT_EQ(Once(kScan, std::mem_fn(&Vantor::GetClosestDistance)), closest);
   }
 }
 
-TEST(VantorTest, NoFrameWhenTheRecordIsInvalidOrUnwritten) {
+TEST_F(VantorTest, NoFrameWhenTheRecordIsInvalidOrUnwritten) {
   // The recording driver answers 0 and writes nothing unless told otherwise.
-  RecordingDriver driver;
-  Vantor ranger = OpenRanger(driver);
   // Twice: a library function's first call passes through the dynamic linker,
   // whose use of the stack would wipe the dirt before the query reads it.
   for (int pass = 0; pass < 2; ++pass) {
-    kelvara::test::DirtyTheStack();
-    EXPECT_EQ(ranger.GetScan(), std::nullopt);
-    kelvara::test::DirtyTheStack();
-    EXPECT_EQ(Fields(ranger.GetConfig().value()),
+    EXPECT_EQ(Once(kScan, std::mem_fn(&Vantor::GetScan)), std::nullopt);
+    EXPECT_EQ(Fields(Once(kConfig, std::mem_fn(&Vantor::GetConfig)).value()),
               Fields({0, false, false, false, 0, {}, {}, {}, {}}));
   }
   // Valid word 0 in a buffer that otherwise reads as a good frame.
-  driver.SetFill(kVantorGetScan, kMarker);
-  driver.SetRecord(kVantorGetScan, std::int32_t{0});
-  EXPECT_EQ(ranger.GetScan(), std::nullopt);
-  EXPECT_EQ(ranger.GetClosestDistance(), std::nullopt);
+  m_driver.SetFill(kVantorGetScan, kMarker);
+  m_driver.SetRecord(kVantorGetScan, std::int32_t{0});
+  EXPECT_EQ(m_device.GetScan(), std::nullopt);
+  EXPECT_EQ(m_device.GetClosestDistance(), std::nullopt);
 }
 
-TEST(VantorTest, FailedCallsReadNoBufferAndReturnTheCode) {
+TEST_F(VantorTest, FailedCallsReadNoBufferAndReturnTheCode) {
+  // A failed call leaves only the marker, which would read as a result.
+  m_driver.SetFill(kVantorGetScan, kMarker);
+  m_driver.SetFill(kVantorGetConfig, kMarker);
   for (const std::int32_t code : {1, -1, 5, kMax, kMin}) {
-    RecordingDriver driver;
-    // A failed call leaves only the marker, which would read as a result.
-    for (const auto function : {kVantorGetScan, kVantorGetConfig}) {
-      driver.SetFill(function, kMarker);
-      driver.SetResult(function, code);
-    }
-    Vantor ranger = OpenRanger(driver);
-    EXPECT_EQ(ranger.GetScan(), std::nullopt) << "code " << code;
-    EXPECT_EQ(ranger.GetConfig(), std::unexpected{Status{code}}) << code;
+    m_driver.SetResult(kVantorGetScan, code);
+    m_driver.SetResult(kVantorGetConfig, code);
+    EXPECT_EQ(m_device.GetScan(), std::nullopt) << "code " << code;
+    EXPECT_EQ(m_device.GetConfig(), std::unexpected{Status{code}}) << code;
   }
 }
 
-TEST(VantorTest, GetConfigFollowsEachFieldsPresenceRule) {
+TEST_F(VantorTest, GetConfigFollowsEachFieldsPresenceRule) {
   // Flags are set when nonzero, mask and version present when their presence
   // word is nonzero, settings 2 and 3 when positive.
   const struct {
@@ -233,57 +227,39 @@ TEST(VantorTest, GetConfigFollowsEachFieldsPresenceRule) {
        {0, false, false, false, 0, {}, {}, kMax, {}}},
   };
   for (const auto& c : cases) {
-    RecordingDriver driver;
-    driver.SetRecord(kVantorGetConfig, c.record);
-    EXPECT_EQ(Fields(OpenRanger(driver).GetConfig().value()), Fields(c.config))
+    m_driver.SetRecord(kVantorGetConfig, c.record);
+    EXPECT_EQ(Fields(Once(kConfig, std::mem_fn(&Vantor::GetConfig)).value()),
+              Fields(c.config))
         << "case " << &c - cases;
-    EXPECT_EQ(driver.CallsTo(kVantorGetConfig),
-              (std::vector<DriverCall>{{kVantorGetConfig, {kHandle}}}));
   }
 }
 
-TEST(VantorTest, CommandsPassHandleAndArgumentAndReturnTheDriversCode) {
-  RecordingDriver driver;
-  driver.SetResult(kVantorSetOutputRate, kMin);
-  driver.QueueResults(kVantorSetResolution, {0, kMax, -1});
-  driver.SetResult(kVantorSetRangingFrequency, 5);
-  driver.SetResult(kVantorSetZoneMask, 1);
-  Vantor ranger = OpenRanger(driver);
-  driver.ClearCalls();
-  EXPECT_EQ(ranger.SetOutputRate(kMin), Status{kMin});
-  EXPECT_EQ(ranger.SetResolution(VantorResolution::k4x4), Status{0});
-  EXPECT_EQ(ranger.SetResolution(VantorResolution::k8x8), Status{kMax});
-  EXPECT_EQ(ranger.SetResolution(static_cast<VantorResolution>(-7)),
-            Status{-1});
-  EXPECT_EQ(ranger.SetRangingFrequency(15), Status{5});
-  EXPECT_EQ(ranger.SetZoneMask(kTopAndBottom), Status{1});
-  EXPECT_EQ(driver.Calls(),
-            (std::vector<DriverCall>{
-                {kVantorSetOutputRate, {kHandle, std::int64_t{kMin}}},
-                {kVantorSetResolution, {kHandle, std::int64_t{16}}},
-                {kVantorSetResolution, {kHandle, std::int64_t{64}}},
-                {kVantorSetResolution, {kHandle, std::int64_t{-7}}},
-                {kVantorSetRangingFrequency, {kHandle, std::int64_t{15}}},
-                {kVantorSetZoneMask, {kHandle, kTopAndBottom}}}));
-}
-
-TEST(VantorTest, OperationsAndScanQueriesAllocateNothing) {
-  RecordingDriver driver;
-  driver.SetRecord(kVantorGetScan, ScanRecord(1, 0, 64, 5));
-  Vantor ranger = OpenRanger(driver);
-  EXPECT_EQ(kelvara::test::CountAllocations([&ranger] {
-              if (const auto scan = ranger.GetScan()) {
-                static_cast<void>(scan->GetDistance(3, 4));
-                static_cast<void>(scan->GetClosest());
-              }
-              static_cast<void>(ranger.GetClosestDistance());
-              static_cast<void>(ranger.GetConfig());
-              ranger.SetOutputRate(1);
-              ranger.SetResolution(VantorResolution::k8x8);
-              ranger.SetRangingFrequency(1);
-              ranger.SetZoneMask(kAll);
-            }),
-            0u);
+TEST_F(VantorTest, CommandsPassHandleAndArgumentAndReturnTheDriversCode) {
+  const struct {
+    Status (*run)(Vantor&);
+    DriverCall call;
+  } commands[] = {
+      {[](Vantor& v) { return v.SetOutputRate(kMin); },
+       {kVantorSetOutputRate, {kHandle, std::int64_t{kMin}}}},
+      {[](Vantor& v) { return v.SetResolution(VantorResolution::k4x4); },
+       {kVantorSetResolution, {kHandle, std::int64_t{16}}}},
+      {[](Vantor& v) { return v.SetResolution(VantorResolution::k8x8); },
+       {kVantorSetResolution, {kHandle, std::int64_t{64}}}},
+      {[](Vantor& v) {
+         return v.SetResolution(static_cast<VantorResolution>(-7));
+       },
+       {kVantorSetResolution, {kHandle, std::int64_t{-7}}}},
+      {[](Vantor& v) { return v.SetRangingFrequency(15); },
+       {kVantorSetRangingFrequency, {kHandle, std::int64_t{15}}}},
+      {[](Vantor& v) { return v.SetZoneMask(kTopAndBottom); },
+       {kVantorSetZoneMask, {kHandle, kTopAndBottom}}},
+  };
+  for (const auto& [run, call] : commands) {
+    for (const std::int32_t code : {0, 1, -1, kMax, kMin}) {
+      m_driver.SetResult(call.function, code);
+      EXPECT_EQ(Once(call, run), Status{code}) << call;
+    }
+  }
 }
 
 }  // namespace

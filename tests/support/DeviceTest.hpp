@@ -1,0 +1,48 @@
+// A device opened on the recording driver under a handle of its own, and a
+// way to run one operation on it that checks what every operation owes: no
+// heap allocation, exactly the one expected driver call, and no use of a
+// buffer that the driver did not write.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "kelvara/testing/RecordingDriver.hpp"
+#include "support/AllocationCounter.hpp"
+#include "support/DirtyStack.hpp"
+
+namespace kelvara::test {
+
+/// The handle that the recording driver issues to the device under test.
+inline constexpr std::int32_t kHandle = 41;
+
+/// A test of a Device opened with Device::Usb(kExtra...), whose driver
+/// function is kCreateUsb.
+template <typename Device, testing::DriverFunction kCreateUsb, int... kExtra>
+class DeviceTest : public ::testing::Test {
+ protected:
+  /// Runs f on the device over a dirtied stack, so that a buffer read before
+  /// it was written shows, and checks that it allocated nothing and made
+  /// exactly the one driver call given. Returns f's result.
+  template <typename F>
+  auto Once(const testing::DriverCall& call, F f) {
+    m_driver.ClearCalls();
+    std::optional<decltype(f(m_device))> result;
+    DirtyTheStack();
+    EXPECT_EQ(CountAllocations([&] { result.emplace(f(m_device)); }), 0u)
+        << call;
+    EXPECT_EQ(m_driver.Calls(), std::vector<testing::DriverCall>{call});
+    return *result;
+  }
+
+  testing::RecordingDriver m_driver;
+  Device m_device = [this] {
+    m_driver.SetResult(kCreateUsb, kHandle);
+    return Device::Usb(kExtra...);
+  }();
+};
+
+}  // namespace kelvara::test
