@@ -17,14 +17,19 @@ namespace {
 using enum kelvara::testing::DriverFunction;
 using kelvara::testing::RecordingDriver;
 
-TEST(RecordingDriverTest, QueuedResultsComeFirstThenTheSetResult) {
+TEST(RecordingDriverTest, QueuedAnswersComeOnePerCallThenTheSetOne) {
   RecordingDriver driver;
-  driver.QueueResults(kKinetraResetYaw, {3, 4});
-  driver.SetResult(kKinetraResetYaw, 9);
+  driver.QueueResults(kLumenoGetConfigValue, {3, 4});
+  driver.SetResult(kLumenoGetConfigValue, 9);
+  driver.SetRecord(kLumenoGetConfigValue, std::uint32_t{90});
+  driver.QueueRecord(kLumenoGetConfigValue, std::uint32_t{30});
+  driver.QueueRecord(kLumenoGetConfigValue, std::uint32_t{40});
   for (const std::int32_t expected : {3, 4, 9, 9}) {
-    EXPECT_EQ(KELVARA_Kinetra_ResetYaw(1), expected);
+    std::uint32_t value = 0;
+    EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(1, 8, &value), expected);
+    EXPECT_EQ(value, 10u * static_cast<std::uint32_t>(expected));
   }
-  EXPECT_EQ(driver.CountOf(kKinetraResetYaw), 4u);
+  EXPECT_EQ(driver.CountOf(kLumenoGetConfigValue), 4u);
 }
 
 TEST(RecordingDriverTest, CreateHandsOutFreshHandlesAndResetStartsOver) {
@@ -61,18 +66,6 @@ TEST(RecordingDriverTest, RecordOverlaysFillAndIsCutToTheBuffer) {
     EXPECT_EQ(KELVARA_Lumeno_GetConfigValue(1, 8, &buffer.value), c.result);
     EXPECT_EQ(buffer.value, c.value) << c.recordSize << " bytes";
     EXPECT_EQ(buffer.guard, 0x11111111u);
-  }
-}
-
-TEST(RecordingDriverTest, QueuedRecordsComeOnePerCallThenTheSetRecord) {
-  RecordingDriver driver;
-  driver.SetRecord(kLumenoGetConfigValue, std::uint32_t{9});
-  driver.QueueRecord(kLumenoGetConfigValue, std::uint32_t{3});
-  driver.QueueRecord(kLumenoGetConfigValue, std::uint32_t{4});
-  for (const std::uint32_t expected : {3u, 4u, 9u, 9u}) {
-    std::uint32_t value = 0;
-    KELVARA_Lumeno_GetConfigValue(1, 8, &value);
-    EXPECT_EQ(value, expected);
   }
 }
 

@@ -24,27 +24,14 @@
 
 #include "driver/KelvaraLibDriver.hpp"
 #include "hal/StandInHal.hpp"
-#include "kelvara/CanBus.hpp"
-#include "kelvara/Kinetra.hpp"
-#include "kelvara/Lumeno.hpp"
-#include "kelvara/Vantor.hpp"
-#include "kelvara/sim/SimCanBus.hpp"
-#include "kelvara/sim/SimClock.hpp"
-#include "kelvara/sim/SimKinetra.hpp"
-#include "kelvara/sim/SimLumeno.hpp"
-#include "kelvara/sim/SimResult.hpp"
-#include "kelvara/sim/SimVantor.hpp"
-#include "support/FlatTarget.hpp"
-#include "support/SimTestAddress.hpp"
+#include "support/SimTest.hpp"
 
 namespace {
 
-using namespace kelvara;       // NOLINT(google-build-using-namespace)
-using namespace kelvara::sim;  // NOLINT(google-build-using-namespace)
-using namespace wpi::units;    // NOLINT(google-build-using-namespace)
-using kelvara::test::FlatReadings;
-using kelvara::test::TestAddress;
-using kelvara::test::TestPath;
+using namespace kelvara;        // NOLINT(google-build-using-namespace)
+using namespace kelvara::sim;   // NOLINT(google-build-using-namespace)
+using namespace wpi::units;     // NOLINT(google-build-using-namespace)
+using namespace kelvara::test;  // NOLINT(google-build-using-namespace)
 using ::testing::Each;
 using ::testing::ElementsAre;
 using wpi::CANPort;
@@ -318,17 +305,6 @@ TEST_F(SimLumenoTest, SettingsComeBackThroughTheConfigurationValues) {
     EXPECT_EQ(value(LumenoConfigItem{item}),
               std::unexpected{AsStatus(SimResult::kUnsupportedItem)});
   }
-}
-
-/// Every zone's reading of a fresh scan in millimetres, -1 for none.
-std::vector<double> Readings(const Vantor& ranger) {
-  const auto scan = *ranger.GetScan();
-  std::vector<double> readings;
-  for (int zone = 0; zone < scan.GetZoneCount(); ++zone) {
-    readings.push_back(
-        scan.GetDistance(zone).value_or(millimeter_t{-1}).value());
-  }
-  return readings;
 }
 
 class SimVantorTest : public ::testing::Test {

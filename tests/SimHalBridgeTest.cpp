@@ -21,26 +21,14 @@
 #include <gtest/gtest.h>
 
 #include "hal/StandInHal.hpp"
-#include "kelvara/CanBus.hpp"
-#include "kelvara/Kinetra.hpp"
-#include "kelvara/Lumeno.hpp"
-#include "kelvara/Vantor.hpp"
-#include "kelvara/sim/SimCanBus.hpp"
-#include "kelvara/sim/SimClock.hpp"
-#include "kelvara/sim/SimKinetra.hpp"
-#include "kelvara/sim/SimLumeno.hpp"
-#include "kelvara/sim/SimResult.hpp"
-#include "kelvara/sim/SimVantor.hpp"
-#include "support/FlatTarget.hpp"
-#include "support/SimTestAddress.hpp"
+#include "support/SimTest.hpp"
 
 namespace {
 
-using namespace kelvara;       // NOLINT(google-build-using-namespace)
-using namespace kelvara::sim;  // NOLINT(google-build-using-namespace)
-using namespace wpi::units;    // NOLINT(google-build-using-namespace)
-using kelvara::test::FlatReadings;
-using kelvara::test::TestPath;
+using namespace kelvara;        // NOLINT(google-build-using-namespace)
+using namespace kelvara::sim;   // NOLINT(google-build-using-namespace)
+using namespace wpi::units;     // NOLINT(google-build-using-namespace)
+using namespace kelvara::test;  // NOLINT(google-build-using-namespace)
 using ::testing::DoubleNear;
 using ::testing::Pointwise;
 using wpi::CANPort;
@@ -234,10 +222,7 @@ TEST_F(SimHalTest, HalWritesMoveTheDevicesAsRobotCodeReadsThem) {
     const auto color = reading.ToColor();
     return std::vector{color.red, color.green, color.blue, reading.Y};
   };
-  auto scan = [&ranger] {
-    const auto distances = ranger.GetScan()->GetDistances();
-    return std::vector<double>(distances.begin(), distances.begin() + 16);
-  };
+  auto scan = [&ranger] { return Readings(ranger); };
   auto closest = [&ranger] {
     return std::vector{ranger.GetClosestDistance()->value()};
   };
