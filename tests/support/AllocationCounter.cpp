@@ -9,29 +9,30 @@ thread_local std::size_t t_allocations = 0;
 thread_local void (*t_releaseHook)(void*) = nullptr;
 thread_local void* t_releaseContext = nullptr;
 
+/// Counts an allocation and makes it; null when there is no memory. Every
+/// form of operator new comes here, and every form of operator delete frees
+/// with std::free, so that a sanitizer sees the pairs match.
+void* Allocate(std::size_t size, std::size_t alignment = 0) noexcept {
+  ++t_allocations;
+  if (alignment == 0) {
+    return std::malloc(size == 0 ? 1 : size);
+  }
+  const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
+  return std::aligned_alloc(alignment, rounded == 0 ? alignment : rounded);
+}
+
+void* OrThrow(void* p) {
+  if (p == nullptr) {
+    throw std::bad_alloc{};
+  }
+  return p;
+}
+
 void Release(void* p) noexcept {
   if (p != nullptr && t_releaseHook != nullptr) {
     t_releaseHook(t_releaseContext);
   }
   std::free(p);
-}
-
-void* Allocate(std::size_t size) {
-  ++t_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) {
-    return p;
-  }
-  throw std::bad_alloc{};
-}
-
-void* AllocateAligned(std::size_t size, std::align_val_t alignment) {
-  ++t_allocations;
-  const auto align = static_cast<std::size_t>(alignment);
-  const std::size_t rounded = (size + align - 1) / align * align;
-  if (void* p = std::aligned_alloc(align, rounded == 0 ? align : rounded)) {
-    return p;
-  }
-  throw std::bad_alloc{};
 }
 
 }  // namespace
@@ -50,30 +51,22 @@ void OnRelease(void (*hook)(void* context), void* context) noexcept {
 }  // namespace kelvara::test
 
 void* operator new(std::size_t size) {
-  return Allocate(size);
+  return OrThrow(Allocate(size));
 }
 void* operator new[](std::size_t size) {
-  return Allocate(size);
+  return OrThrow(Allocate(size));
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
+  return Allocate(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
+  return Allocate(size);
 }
 void* operator new(std::size_t size, std::align_val_t alignment) {
-  return AllocateAligned(size, alignment);
+  return OrThrow(Allocate(size, static_cast<std::size_t>(alignment)));
 }
 void* operator new[](std::size_t size, std::align_val_t alignment) {
-  return AllocateAligned(size, alignment);
+  return OrThrow(Allocate(size, static_cast<std::size_t>(alignment)));
 }
 void operator delete(void* p) noexcept {
   Release(p);
