@@ -12,6 +12,7 @@
 #include <functional>
 #include <numbers>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -49,28 +50,26 @@ class HalView {
  public:
   explicit HalView(std::string name) : m_name{std::move(name)} {}
 
-  std::int32_t Handle() const {
-    return HALSIM_GetSimDeviceHandle(m_name.c_str());
-  }
-  bool Exists() const { return Handle() != 0; }
-  std::int32_t Value(const char* name) const {
-    return HALSIM_GetSimValueHandle(Handle(), name);
-  }
-  HAL_Value Raw(const char* name) const {
-    HAL_Value value{};
-    HAL_GetSimValue(Value(name), &value);
-    return value;
-  }
-  double Get(const char* name) const { return Number(Raw(name)); }
-  /// Sets the value as the simulation GUI does, in the type it has.
-  void Set(const char* name, double number) const {
-    HAL_Value value = Raw(name);
-    if (value.type == HAL_BOOLEAN) {
-      value.data.v_boolean = number != 0 ? 1 : 0;
-    } else {
-      value.data.v_double = number;
+  bool Exists() const { return !StandInHal_GetDevice(m_name).empty(); }
+  /// The value of this name; one with handle 0 when there is none.
+  StandInHalValue Find(std::string_view name) const {
+    for (const StandInHalValue& value : StandInHal_GetDevice(m_name)) {
+      if (value.name == name) {
+        return value;
+      }
     }
-    HAL_SetSimValue(Value(name), &value);
+    return {};
+  }
+  double Get(std::string_view name) const { return Number(Find(name).value); }
+  /// Sets the value as the simulation GUI does, in the type it has.
+  void Set(std::string_view name, double number) const {
+    StandInHalValue found = Find(name);
+    if (found.value.type == HAL_BOOLEAN) {
+      found.value.data.v_boolean = number != 0 ? 1 : 0;
+    } else {
+      found.value.data.v_double = number;
+    }
+    HAL_SetSimValue(found.handle, &found.value);
   }
 
  private:
@@ -155,23 +154,20 @@ TEST_F(SimHalTest, DevicesShowTheirValuesWithDirectionsAndFirstValues) {
   };
   for (const auto& [name, values] : devices) {
     SCOPED_TRACE(name);
-    const HalView view{name};
-    ASSERT_TRUE(view.Exists());
+    const std::vector<StandInHalValue> shown = StandInHal_GetDevice(name);
     // Exactly these values, in this order.
-    std::int32_t index = 0;
-    for (const ExpectedValue& want : values) {
-      const StandInHalValue got = StandInHal_GetValue(view.Handle(), index++);
-      EXPECT_STREQ(got.name, want.name);
-      EXPECT_EQ(std::tuple(got.direction, got.value.type),
+    ASSERT_EQ(shown.size(), values.size());
+    for (std::size_t index = 0; index < values.size(); ++index) {
+      const ExpectedValue& want = values[index];
+      EXPECT_EQ(shown[index].name, want.name);
+      EXPECT_EQ(std::tuple(shown[index].direction, shown[index].value.type),
                 std::tuple(want.direction, want.type))
           << want.name;
-      EXPECT_NEAR(Number(got.value), want.value, 1e-9) << want.name;
+      EXPECT_NEAR(Number(shown[index].value), want.value, 1e-9) << want.name;
     }
-    EXPECT_EQ(StandInHal_GetValue(view.Handle(), index).name, nullptr);
   }
-  EXPECT_STREQ(
-      StandInHal_GetValue(HalView{"CanBus:CanBus[CAN D3]"}.Handle(), 0).options,
-      "mode 0|mode 1");
+  EXPECT_EQ(HalView{"CanBus:CanBus[CAN D3]"}.Find("mode").options,
+            "mode 0|mode 1");
 
   // The other address forms; a second handle publishes nothing more.
   const Kinetra usbImu = Kinetra::Usb(UsbPort::kUsb2, 0);
@@ -390,7 +386,7 @@ TEST_F(SimHalTest, CallbacksOfOthersMayCallRobotCode) {
     std::vector<double> yaws;
   } seen{Kinetra::FromSerialDevice(path, 0), {}};
   const std::int32_t uid = HALSIM_RegisterSimValueChangedCallback(
-      view.Value("yaw (deg)"), &seen,
+      view.Find("yaw (deg)").handle, &seen,
       [](const char*, void* param, std::int32_t, std::int32_t,
          const HAL_Value*) {
         auto& s = *static_cast<Seen*>(param);
@@ -439,7 +435,7 @@ TEST_F(SimHalHammerTest, HalWritesRaceRobotCodeAndTheControlInterface) {
   };
   auto watch = [&] {
     for (int i = 0; i < 2000; ++i) {
-      const HAL_Value yaw = view.Raw("yaw (deg)");
+      const HAL_Value yaw = view.Find("yaw (deg)").value;
       if (yaw.type == HAL_DOUBLE) {
         badAnswers += IsSetYaw(yaw.data.v_double) ? 0 : 1;
       }

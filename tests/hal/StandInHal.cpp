@@ -118,12 +118,6 @@ std::int32_t HAL_CreateSimValueEnum(std::int32_t device, const char* name,
   return AddValue(device, name, direction, initial, joined);
 }
 
-void HAL_GetSimValue(std::int32_t value, HAL_Value* out) {
-  const auto lock = Call();
-  const Value* found = Find(value);
-  *out = found != nullptr ? found->value : HAL_Value{};
-}
-
 void HAL_SetSimValue(std::int32_t value, const HAL_Value* in) {
   const auto lock = Call();
   if (Value* found = Find(value)) {
@@ -133,21 +127,6 @@ void HAL_SetSimValue(std::int32_t value, const HAL_Value* in) {
       Notify(value, *found, callback);
     }
   }
-}
-
-std::int32_t HALSIM_GetSimDeviceHandle(const char* name) {
-  const auto lock = Call();
-  return DeviceNamed(name);
-}
-
-std::int32_t HALSIM_GetSimValueHandle(std::int32_t device, const char* name) {
-  const auto lock = Call();
-  for (const auto& [handle, value] : g_values) {
-    if (device != 0 && value.device == device && value.name == name) {
-      return handle;
-    }
-  }
-  return 0;
 }
 
 std::int32_t HALSIM_RegisterSimValueChangedCallback(
@@ -177,18 +156,6 @@ void HALSIM_CancelSimValueChangedCallback(std::int32_t uid) {
   ++g_misuses;
 }
 
-StandInHalValue StandInHal_GetValue(std::int32_t device, std::int32_t index) {
-  // Values are kept in the order of their handles, which is that of creation.
-  const std::scoped_lock lock{g_mutex};
-  for (const auto& [handle, value] : g_values) {
-    if (value.device == device && index-- == 0) {
-      return {value.name.c_str(), value.direction, value.value,
-              value.options.c_str()};
-    }
-  }
-  return {};
-}
-
 StandInHalCounts StandInHal_Count() {
   const std::scoped_lock lock{g_mutex};
   std::int32_t callbacks = 0;
@@ -200,3 +167,17 @@ StandInHalCounts StandInHal_Count() {
 }
 
 }  // extern "C"
+
+std::vector<StandInHalValue> StandInHal_GetDevice(const std::string& name) {
+  const std::scoped_lock lock{g_mutex};
+  std::vector<StandInHalValue> values;
+  const std::int32_t device = DeviceNamed(name.c_str());
+  // Values are kept in the order of their handles, which is that of creation.
+  for (const auto& [handle, value] : g_values) {
+    if (device != 0 && value.device == device) {
+      values.push_back(
+          {handle, value.name, value.direction, value.value, value.options});
+    }
+  }
+  return values;
+}

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 extern "C" {
 
@@ -42,26 +44,11 @@ std::int32_t HAL_CreateSimValueEnum(std::int32_t device, const char* name,
                                     std::int32_t numOptions,
                                     const char** options,
                                     std::int32_t initialValue);
-void HAL_GetSimValue(std::int32_t value, struct HAL_Value* out);
 void HAL_SetSimValue(std::int32_t value, const struct HAL_Value* in);
-std::int32_t HALSIM_GetSimDeviceHandle(const char* name);
-std::int32_t HALSIM_GetSimValueHandle(std::int32_t device, const char* name);
 std::int32_t HALSIM_RegisterSimValueChangedCallback(
     std::int32_t value, void* param, HALSIM_SimValueCallback callback,
     std::int32_t initialNotify);
 void HALSIM_CancelSimValueChangedCallback(std::int32_t uid);
-
-/// A device's value as the stand-in holds it.
-struct StandInHalValue {
-  const char* name;  // null when there is no such value
-  std::int32_t direction;
-  struct HAL_Value value;
-  const char* options;  // an enum's options, joined by '|'
-};
-
-/// A device's value by its place in the order of creation.
-struct StandInHalValue StandInHal_GetValue(std::int32_t device,
-                                           std::int32_t index);
 
 /// What the stand-in holds and has seen so far.
 struct StandInHalCounts {
@@ -79,3 +66,16 @@ struct StandInHalCounts {
 struct StandInHalCounts StandInHal_Count();
 
 }  // extern "C"
+
+/// A value of a device as the stand-in holds it.
+struct StandInHalValue {
+  std::int32_t handle;
+  std::string name;
+  std::int32_t direction;
+  HAL_Value value;
+  std::string options;  // an enum's options, joined by '|'
+};
+
+/// The values of the device of this name, in the order of their creation;
+/// none when there is no such device.
+std::vector<StandInHalValue> StandInHal_GetDevice(const std::string& name);
