@@ -170,7 +170,7 @@ TEST_F(SimKinetraTest, ResetYawAndDriftMoveOnlyTheReportedYaw) {
 
 // The clock counts 64-bit nanoseconds: 2^63 ns, about 9.2e9 s, each way.
 // Moved past either end, it stops there instead of wrapping round.
-TEST_F(SimKinetraTest, TheClockStopsAtTheEndsOfItsRange) {
+TEST_F(SimKinetraTest, TheClockAndTheDriftStopAtTheEndsOfTheClocksRange) {
   constexpr double kLast = 9223372036.854775807;  // (2^63 - 1) ns
   constexpr double kFirst = -9223372036.854775808;
   // Where the clock is set, the step it then takes twice, where it ends.
@@ -187,20 +187,16 @@ TEST_F(SimKinetraTest, TheClockStopsAtTheEndsOfItsRange) {
         << start << " + 2 x " << step;
     EXPECT_DOUBLE_EQ(imu.GetTimestamp()->value(), end);
   }
-  SimClock::Reset();
-}
-
-// Between two settings of the clock far apart, more nanoseconds may pass
-// than 64 bits hold: the drift then counts as many as they do.
-TEST_F(SimKinetraTest, DriftCountsAtMostTheClocksRangeOfTime) {
+  // Between two settings of the clock far apart, more nanoseconds may pass
+  // than 64 bits hold: the drift then counts as many as they do.
   constexpr double kRate = 1e-6;  // degrees per second
   // When the drift starts, when it is read, the drift then in degrees.
-  const std::array<double, 3> cases[] = {
+  const std::array<double, 3> drifts[] = {
       {-4e9, 5e9, 9000},
       {-9e9, 9e9, 9223.372036854775807},
       {9e9, -9e9, -9223.372036854775808},
   };
-  for (const auto& [since, now, drift] : cases) {
+  for (const auto& [since, now, drift] : drifts) {
     sim.Reset();
     SimClock::Set(second_t{since});
     sim.SetYawDriftRate(degrees_per_second_t{kRate});
@@ -243,7 +239,7 @@ class SimLumenoTest : public ::testing::Test {
   Lumeno lumeno = Lumeno::FromSerialDevice(sim.GetAddress().GetPath());
 };
 
-TEST_F(SimLumenoTest, ASurfaceColourComesBackThroughToColor) {
+TEST_F(SimLumenoTest, ASurfaceComesBackThroughToColorScaledByTheLed) {
   using wpi::util::Color;
   for (const Color& color :
        {Color{1, 0, 0}, Color{0, 1, 0}, Color{0, 0, 1}, Color{0.5, 0.5, 0.5},
@@ -256,9 +252,7 @@ TEST_F(SimLumenoTest, ASurfaceColourComesBackThroughToColor) {
   // White in the four-decimal matrix's own terms.
   sim.SetSurfaceColor(Color{1, 1, 1});
   EXPECT_THAT(Xyz(*lumeno.GetColor()), Near(Triple{0.9505, 1, 1.089}, 1e-3));
-}
-
-TEST_F(SimLumenoTest, SamplesCarryTheSurfaceScaledByTheLed) {
+  // Samples carry the surface scaled by the LED's brightness.
   sim.SetSurfaceXyz(0.25, 0.5, 0.125);
   const auto full = *lumeno.GetColor();
   EXPECT_THAT(Xyz(full), ElementsAre(0.25, 0.5, 0.125));
@@ -526,6 +520,9 @@ TEST(SimDriverTest, HandlesAreIssuedAlwaysNeverReusedAndReleasedOnce) {
   EXPECT_EQ(KELVARA_Vantor_GetScan(first, &scan), kAbsent);
   sim.Attach();
   EXPECT_EQ(std::memcmp(&scan, &before, sizeof scan), 0);
+  sim.DeliverInvalidRecords(true);  // a scan with a valid word of 0
+  EXPECT_EQ(KELVARA_Vantor_GetScan(first, &scan), 0);
+  EXPECT_EQ(scan.valid, 0);
   EXPECT_EQ(KELVARA_Vantor_GetScan(first, nullptr),
             static_cast<std::int32_t>(kInvalid));
   const int open = sim.GetOpenHandleCount();
@@ -542,34 +539,30 @@ TEST(SimDriverTest, HandlesAreIssuedAlwaysNeverReusedAndReleasedOnce) {
   KELVARA_Kinetra_Destroy(imu);
 }
 
-TEST(SimDeviceTest, DetachAndAttachKeepTheDeviceAndItsHandles) {
+TEST(SimDeviceTest, DetachFaultsAndResetKeepTheDeviceAndItsHandles) {
   const SimAddress address = TestAddress();
-  SimVantor sim{address};
-  Vantor ranger = Vantor::FromSerialDevice(address.GetPath());
-  ASSERT_EQ(ranger.SetOutputRate(30), Status::kOk);
+  SimKinetra sim{address};
+  Kinetra imu = Kinetra::FromSerialDevice(address.GetPath(), 0);
+  ASSERT_EQ(imu.SetOutputRate(50), Status::kOk);
   {
-    Vantor second = Vantor::FromSerialDevice(address.GetPath());
-    const Vantor moved = std::move(second);
+    Kinetra second = Kinetra::FromSerialDevice(address.GetPath(), 0);
+    const Kinetra moved = std::move(second);
     EXPECT_EQ(sim.GetOpenHandleCount(), 2);
     // A moved-from object holds handle 0, which reaches no device.
-    EXPECT_EQ(second.SetOutputRate(5),  // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(second.ResetYaw(),  // NOLINT(bugprone-use-after-move)
               AsStatus(SimResult::kUnknownHandle));
   }
   EXPECT_EQ(sim.GetOpenHandleCount(), 1);
   sim.Detach();
-  EXPECT_FALSE(ranger.IsConnected());
-  EXPECT_EQ(ranger.SetOutputRate(40), AsStatus(SimResult::kNotConnected));
-  EXPECT_FALSE(ranger.GetScan());
+  EXPECT_FALSE(imu.IsConnected());
+  EXPECT_EQ(imu.SetOutputRate(40), AsStatus(SimResult::kNotConnected));
+  EXPECT_FALSE(imu.GetYaw());
+  // Injected failures come before the absence of the device.
+  sim.FailNextCalls(2, 9);
+  EXPECT_EQ(imu.ResetYaw(), static_cast<Status>(9));
   sim.Attach();
-  EXPECT_EQ(ranger.GetConfig()->setting0, 30);
-  sim.DeliverInvalidRecords(true);  // a scan with a valid word of 0
-  EXPECT_FALSE(ranger.GetScan());
-}
-
-TEST(SimDeviceTest, InjectedFaultsHitTheNextCallsUntilReset) {
-  const SimAddress address = TestAddress();
-  SimKinetra sim{address};
-  Kinetra imu = Kinetra::FromSerialDevice(address.GetPath(), 0);
+  EXPECT_EQ(sim.GetOutputRate(), 50);
+  // Failures injected again take the place of those pending.
   sim.FailNextCalls(2, -42);
   EXPECT_TRUE(imu.IsConnected());  // not a counted call
   EXPECT_EQ(imu.ResetYaw(), static_cast<Status>(-42));
@@ -591,12 +584,8 @@ TEST(SimDeviceTest, InjectedFaultsHitTheNextCallsUntilReset) {
   sim.DeliverInvalidRecords(true);  // a valid word of 0
   EXPECT_FALSE(imu.GetYaw() || imu.GetTimestamp());
 
-  // Injected failures come before the absence of the device; a reset
-  // restores the defaults and keeps the handles.
-  ASSERT_EQ(imu.SetOutputRate(50), Status::kOk);
-  sim.Detach();
+  // A reset restores the defaults and keeps the handles.
   sim.FailNextCalls(2, 9);
-  EXPECT_EQ(imu.ResetYaw(), static_cast<Status>(9));
   sim.Reset();
   EXPECT_EQ(sim.GetPendingFailures(), 0);
   EXPECT_EQ(sim.GetOpenHandleCount(), 1);
