@@ -10,7 +10,6 @@
 #include <cstring>
 #include <expected>
 #include <functional>
-#include <limits>
 #include <numbers>
 #include <optional>
 #include <sstream>
@@ -28,16 +27,14 @@
 
 namespace {
 
+using namespace kelvara::test;  // NOLINT(google-build-using-namespace)
 using kelvara::Kinetra;
 using kelvara::KinetraSample;
 using kelvara::Status;
-using kelvara::test::kHandle;
 using kelvara::testing::DriverCall;
 using enum kelvara::testing::DriverFunction;
 using enum kelvara::KinetraMessage;
 
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 const DriverCall kGetData{kKinetraGetData, {kHandle}};
 
 /// A sample in which every group is valid and every value differs from every
@@ -225,7 +222,7 @@ const Queried kQueries[] = {
     {kKinetraSelfTest, kQueryWords, Query<&Kinetra::SelfTest>},
 };
 
-using KinetraTest = kelvara::test::DeviceTest<Kinetra, kKinetraCreateUsb, 0>;
+using KinetraTest = DeviceTest<Kinetra, kKinetraCreateUsb, 0>;
 const auto kGetSample = std::mem_fn(&Kinetra::GetSample);
 
 TEST_F(KinetraTest, GetterYieldsItsFieldsOnlyOnSuccessWithOneOfItsBitsSet) {

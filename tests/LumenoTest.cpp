@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <expected>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +25,7 @@
 
 namespace {
 
+using namespace kelvara::test;  // NOLINT(google-build-using-namespace)
 using kelvara::Chromaticity;
 using kelvara::Lumeno;
 using kelvara::LumenoReading;
@@ -33,9 +33,6 @@ using kelvara::detail::SrgbTransfer;
 using enum kelvara::LumenoConfigItem;
 using kelvara::LumenoMeasureMode;
 using kelvara::Status;
-using kelvara::test::CountAllocations;
-using kelvara::test::DeviceTest;
-using kelvara::test::kHandle;
 using kelvara::testing::DriverCall;
 using kelvara::testing::DriverFunction;
 using namespace wpi::units::literals;
@@ -43,10 +40,6 @@ using namespace wpi::units::literals;
 constexpr auto kGetColor = DriverFunction::kLumenoGetColor;
 constexpr auto kGetConfigValue = DriverFunction::kLumenoGetConfigValue;
 constexpr auto kSetSampleTime = DriverFunction::kLumenoSetSampleTime;
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 /// The name that GetMatch returns, if any.
 std::optional<std::string> Matched(const Lumeno& sensor) {
@@ -360,7 +353,7 @@ TEST_F(LumenoTest, DestructionReleasesTheDeviceBeforeThePalette) {
     sensor.AddColor("a palette entry with a name too long to be stored inline",
                     kP);
     m_driver.ClearCalls();
-    kelvara::test::OnRelease(
+    OnRelease(
         [](void* context) {
           auto& s = *static_cast<Seen*>(context);
           if (s.count < s.releasedDevices.size()) {
@@ -371,7 +364,7 @@ TEST_F(LumenoTest, DestructionReleasesTheDeviceBeforeThePalette) {
         },
         &seen);
   }
-  kelvara::test::OnRelease(nullptr, nullptr);
+  OnRelease(nullptr, nullptr);
   ASSERT_EQ(seen.count, 2u);  // the entry's name, then the palette
   EXPECT_EQ(seen.releasedDevices[0], 1u);
   EXPECT_EQ(seen.releasedDevices[1], 1u);

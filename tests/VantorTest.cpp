@@ -9,7 +9,6 @@
 #include <functional>
 #include <initializer_list>
 #include <iterator>
-#include <limits>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -25,6 +24,7 @@
 
 namespace {
 
+using namespace kelvara::test;  // NOLINT(google-build-using-namespace)
 using kelvara::Status;
 using kelvara::Vantor;
 using kelvara::VantorConfig;
@@ -32,12 +32,9 @@ using kelvara::VantorResolution;
 using kelvara::VantorScan;
 using kelvara::testing::DriverCall;
 using enum kelvara::testing::DriverFunction;
-using kelvara::test::kHandle;
 using Distances = VantorScan::Distances;
 using Reading = std::optional<wpi::units::millimeter_t>;
 
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::uint64_t kTopAndBottom = 0x8000000000000001u;
 constexpr std::uint64_t kAll = ~std::uint64_t{0};
 /// Fills a whole buffer with 0x01 bytes, which read as a good frame with 257
@@ -147,7 +144,7 @@ auto Fields(const VantorConfig& c) {
                     c.zoneMask, version, c.setting2, c.setting3};
 }
 
-class VantorTest : public kelvara::test::DeviceTest<Vantor, kVantorCreateUsb> {
+class VantorTest : public DeviceTest<Vantor, kVantorCreateUsb> {
  protected:
   const DriverCall kScan{kVantorGetScan, {kHandle}};
   const DriverCall kConfig{kVantorGetConfig, {kHandle}};
@@ -165,10 +162,12 @@ TEST_F(VantorTest, GetScanCarriesTheRecordAndClosestUsesOneFrame) {
   for (const auto& [record, closest] : cases) {
     SCOPED_TRACE(::testing::Message() << "valid word " << record.valid);
     m_driver.SetRecord(kVantorGetScan, record);
-    // The queries of a scan allocate nothing either.
     const auto scan = Once(kScan, [](const Vantor& ranger) {
       auto result = ranger.GetScan();
-      static_cast<void>(result->GetDistance(3, 4) < result->GetClosest());
+      if (result) {  // the scan's queries allocate nothing either
+        static_cast<void>(result->GetDistance(3, 4));
+        static_cast<void>(result->GetClosest());
+      }
       return result;
     });
     ASSERT_TRUE(scan.has_value());

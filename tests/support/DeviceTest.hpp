@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,13 @@
 #include "support/DirtyStack.hpp"
 
 namespace kelvara::test {
+
+/// The ends of the driver's 32-bit words, and the doubles that are no number
+/// or no finite one.
+inline constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+inline constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+inline constexpr double kInf = std::numeric_limits<double>::infinity();
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 /// The handle that the recording driver issues to the device under test.
 inline constexpr std::int32_t kHandle = 41;
