@@ -159,37 +159,28 @@ TEST_F(LumenoTest, GetColorDeliversOnlyASampleTheDriverReported) {
 }
 
 TEST_F(LumenoTest, CommandsSendTheirArgumentsAndReturnTheDriverCode) {
-  const std::vector<DriverCall> expected{
-      {DriverFunction::kLumenoSetLedBrightness, {kHandle, -3}},
-      {DriverFunction::kLumenoSetStatusLed, {kHandle, 1, 0}},
-      {DriverFunction::kLumenoSetStatusLed, {kHandle, 0, 5}},
-      {DriverFunction::kLumenoSetMeasureMode, {kHandle, 1, 0.0}},
-      {DriverFunction::kLumenoSetMeasureMode, {kHandle, -7, 0.0}},  // as is
-      {DriverFunction::kLumenoSetMeasureMode, {kHandle, 2, 250.0}},
-      {DriverFunction::kLumenoSetMeasureMode, {kHandle, 2, 12.5}},
-      {kSetSampleTime, {kHandle, 100}}};
-  for (std::int32_t code : {0, -1, 5, kMax, kMin}) {
-    for (const auto& call : expected) {
-      m_driver.SetResult(call.function, code);
-    }
-    m_driver.ClearCalls();
-    std::array<Status, 8> results{};
-    EXPECT_EQ(CountAllocations([&] {
-                results = {
-                    m_device.SetLedBrightness(-3),
-                    m_device.SetStatusLed(true, 0),
-                    m_device.SetStatusLed(false, 5),
-                    m_device.SetMeasureMode(LumenoMeasureMode::kAutoDistance),
-                    m_device.SetMeasureMode(static_cast<LumenoMeasureMode>(-7)),
-                    m_device.SetFixedDistance(0.25_m),
-                    m_device.SetFixedDistance(12.5_mm),
-                    m_device.SetSampleTime(100_ms)};
-              }),
-              0u);
-    EXPECT_TRUE(std::ranges::all_of(
-        results, [code](Status s) { return s == Status{code}; }));
-    EXPECT_EQ(m_driver.Calls(), expected);
-  }
+  using enum DriverFunction;
+  ExpectCommands({
+      {[](Lumeno& l) { return l.SetLedBrightness(-3); },
+       {kLumenoSetLedBrightness, {kHandle, -3}}},
+      {[](Lumeno& l) { return l.SetStatusLed(true, 0); },
+       {kLumenoSetStatusLed, {kHandle, 1, 0}}},
+      {[](Lumeno& l) { return l.SetStatusLed(false, 5); },
+       {kLumenoSetStatusLed, {kHandle, 0, 5}}},
+      {[](Lumeno& l) {
+         return l.SetMeasureMode(LumenoMeasureMode::kAutoDistance);
+       },
+       {kLumenoSetMeasureMode, {kHandle, 1, 0.0}}},
+      // An unknown mode goes to the driver as it is.
+      {[](Lumeno& l) { return l.SetMeasureMode(LumenoMeasureMode{-7}); },
+       {kLumenoSetMeasureMode, {kHandle, -7, 0.0}}},
+      {[](Lumeno& l) { return l.SetFixedDistance(0.25_m); },
+       {kLumenoSetMeasureMode, {kHandle, 2, 250.0}}},
+      {[](Lumeno& l) { return l.SetFixedDistance(12.5_mm); },
+       {kLumenoSetMeasureMode, {kHandle, 2, 12.5}}},
+      {[](Lumeno& l) { return l.SetSampleTime(100_ms); },
+       {kSetSampleTime, {kHandle, 100}}},
+  });
 }
 
 TEST_F(LumenoTest, SampleTimeIsRoundedHalfAwayFromZeroAndSaturated) {

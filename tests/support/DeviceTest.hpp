@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "kelvara/Status.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
 #include "support/AllocationCounter.hpp"
 #include "support/DirtyStack.hpp"
@@ -44,6 +47,20 @@ class DeviceTest : public ::testing::Test {
         << call;
     EXPECT_EQ(m_driver.Calls(), std::vector<testing::DriverCall>{call});
     return *result;
+  }
+
+  /// A command and the one driver call that it must make.
+  using Command = std::pair<Status (*)(Device&), testing::DriverCall>;
+
+  /// Runs each command once for each of several result codes: it must make
+  /// exactly its call and return the code.
+  void ExpectCommands(std::initializer_list<Command> commands) {
+    for (const auto& [run, call] : commands) {
+      for (const std::int32_t code : {0, 3, -1, kMin, kMax}) {
+        m_driver.SetResult(call.function, code);
+        EXPECT_EQ(Once(call, run), Status{code}) << call;
+      }
+    }
   }
 
   testing::RecordingDriver m_driver;
