@@ -4,7 +4,9 @@ and each package broken in one way fails that one rule and no other."""
 import contextlib
 import io
 import json
+import shutil
 import struct
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -16,6 +18,9 @@ import check_vendordep  # noqa: E402
 
 X86, ARM = 62, 183
 GROUP = "com/example"
+MINGW = shutil.which("x86_64-w64-mingw32-gcc")
+DLLTOOL = shutil.which("llvm-dlltool-16") or shutil.which("llvm-dlltool")
+WINDOWS = bool(MINGW and DLLTOOL)
 
 
 def elf(machine, soname=None, needed=(), symbols=(), hidden=()):
@@ -78,9 +83,57 @@ def archive(members):
     return out
 
 
+def implib(tmp, dll, exports, machine="i386:x86-64"):
+    """An import library for <dll>, as llvm-dlltool writes it (short format)."""
+    tmp.joinpath("lib.def").write_text(f"LIBRARY {dll}\nEXPORTS\n" + "".join(
+        f" {name}\n" for name in exports))
+    subprocess.run([DLLTOOL, "-m", machine, "-d", tmp / "lib.def", "-l", tmp / "x.lib"],
+                   check=True)
+    return tmp.joinpath("x.lib").read_bytes()
+
+
+def dll(tmp, name, exports, imports, machine=None):
+    """A DLL that MinGW-w64 links as <name>, exporting <exports> (any names)
+    and calling the functions <imports> [[DLL, C name]]; with <machine>,
+    its PE machine field is then overwritten."""
+    libs = []
+    for i, (library, function) in enumerate(imports):
+        libs.append(tmp / f"{i}.lib")
+        libs[-1].write_bytes(implib(tmp, library, [function]))
+    tmp.joinpath("x.c").write_text("".join(
+        f'int i{i}(void) __asm__("{function}");\n' for i, (_, function) in enumerate(imports))
+        + "int f(void) { return 0" + "".join(f" + i{i}()" for i in range(len(imports))) + "; }\n")
+    tmp.joinpath("x.def").write_text("EXPORTS\n" + "".join(f" {e} = f\n" for e in exports))
+    subprocess.run([MINGW, "-shared", "-s", tmp / "x.c", tmp / "x.def", *libs, "-o", tmp / name],
+                   check=True)
+    data = bytearray(tmp.joinpath(name).read_bytes())
+    if machine is not None:
+        struct.pack_into("<H", data, struct.unpack_from("<I", data, 0x3C)[0] + 4, machine)
+    return bytes(data)
+
+
+BUILT = {}
+
+
+def build(spec):
+    """A DLL ({"dll": name, ...}) or an import library ({"implib": DLL
+    name, ...}), built once for each spec."""
+    key = json.dumps(spec, sort_keys=True)
+    if key not in BUILT:
+        with tempfile.TemporaryDirectory() as tmp:
+            args = dict(spec)
+            if "dll" in args:
+                BUILT[key] = dll(Path(tmp), args.pop("dll"), **args)
+            else:
+                BUILT[key] = implib(Path(tmp), args.pop("implib"), **args)
+    return BUILT[key]
+
+
 def render(value):
     if isinstance(value, dict) and "archive" in value:
         return archive({n: render(m) for n, m in value["archive"].items()})
+    if isinstance(value, dict) and ("dll" in value or "implib" in value):
+        return build(value)
     if isinstance(value, dict):
         return elf(**value)
     return value
@@ -95,6 +148,17 @@ def library(machine, name="Lib", soname=True):
             "hidden": ["_ZNSt8optionalIN3wpi5units6unit_tIdEEED1Ev"]}
 
 
+WIN = "windows/x86-64/shared/"
+
+
+def windows_library(lib, imports=()):
+    """The DLL <lib>.dll, which exports <lib>_Get, and its import library."""
+    exports = [f"{lib}_Get"]
+    return {f"{WIN}{lib}.dll": {"dll": f"{lib}.dll", "exports": exports,
+                                "imports": [list(i) for i in imports]},
+            f"{WIN}{lib}.lib": {"implib": f"{lib}.dll", "exports": list(exports)}}
+
+
 def zip_path(artifact, classifier):
     return f"{GROUP}/{artifact}/1.0/{artifact}-1.0-{classifier}.zip"
 
@@ -103,30 +167,36 @@ def sound_package():
     """(JSON document, {Maven path: bytes or {zip entry: contents}})."""
     entry = {"groupId": "com.example", "artifactId": "Lib-cpp", "version": "1.0",
              "libName": "Lib", "headerClassifier": "headers", "sourcesClassifier": "sources",
-             "binaryPlatforms": ["linuxsystemcore", "linuxarm64", "linuxx86-64"],
+             "binaryPlatforms": ["linuxsystemcore", "linuxarm64", "linuxx86-64"]
+             + ["windowsx86-64"] * WINDOWS,
              "skipInvalidPlatforms": False, "sharedLibrary": True}
     sim = dict(entry, artifactId="Driver-sim", libName="LibDriver",
-               binaryPlatforms=["linuxx86-64"], skipInvalidPlatforms=True, simMode="swsim")
+               binaryPlatforms=entry["binaryPlatforms"][2:], skipInvalidPlatforms=True,
+               simMode="swsim")
     doc = {"fileName": "Lib.json", "name": "Lib", "version": "1.0",
            "uuid": "16068234-a2ac-40eb-ab27-82e51ae82793", "wpilibYear": "2027_alpha5",
            "mavenUrls": ["file:///tmp/maven"], "jsonUrl": "", "javaDependencies": [],
            "jniDependencies": [], "cppDependencies": [entry, sim]}
     files = {}
-    for artifact, lib, platforms in (("Lib-cpp", "Lib", entry["binaryPlatforms"]),
-                                     ("Driver-sim", "LibDriver", ["linuxx86-64"])):
+    for artifact, lib, platforms, imports in (
+            ("Lib-cpp", "Lib", entry["binaryPlatforms"], [("LibDriver.dll", "LibDriver_Get")]),
+            ("Driver-sim", "LibDriver", sim["binaryPlatforms"], [])):
         files[f"{GROUP}/{artifact}/1.0/{artifact}-1.0.pom"] = b"<project/>"
         files[zip_path(artifact, "headers")] = {"lib/Api.hpp": b"#pragma once\n"}
         files[zip_path(artifact, "sources")] = {"Api.cpp": b"int f();\n", "Api.hpp": b""}
         for platform in platforms:
-            folder, machine = check_vendordep.PLATFORMS[platform]
+            folder, _, machine = check_vendordep.PLATFORMS[platform]
             for flavour in ("", "debug"):
-                files[zip_path(artifact, platform + flavour)] = {
-                    f"{folder}/shared/lib{lib}.so": library(machine, lib)}
+                files[zip_path(artifact, platform + flavour)] = (
+                    windows_library(lib, imports) if platform == "windowsx86-64" else
+                    {f"{folder}/shared/lib{lib}.so": library(machine, lib)})
     # Not listed in the JSON, and still checked: a static library.
     files[zip_path("Rec", "linuxx86-64static")] = {"linux/x86-64/static/libRec.a": {
         "archive": {"RecordingDriver.cpp.o": {"machine": X86, "symbols": ["KELVARA_X"]},
                     "Short.o": {"machine": X86, "symbols": ["_ZN7kelvara7testing1fEv"],
                                 "hidden": ["_ZN12_GLOBAL__N_14WrapEN3wpi5units6unit_tIdEE"]}}}}
+    if WINDOWS:  # not listed either: a DLL that stands in for another
+        files[zip_path("Rec", "windowsx86-64")] = windows_library("LibDriver")
     return doc, files
 
 
@@ -212,6 +282,35 @@ BROKEN = [
 ]
 
 
+def win(files, name="Lib.dll", artifact="Lib-cpp"):
+    return files[zip_path(artifact, "windowsx86-64")][WIN + name]
+
+
+def export(files, name):
+    for entry in ("Lib.dll", "Lib.lib"):
+        win(files, entry)["exports"].append(name)
+
+
+WINDOWS_BROKEN = [
+    ("DLL built for ARM64", lambda d, f: win(f).update(machine=0xAA64), "machine"),
+    ("DLL needs MinGW's C++ runtime",
+     lambda d, f: win(f)["imports"].append(["libstdc++-6.dll", "_ZdlPv"]), "needed"),
+    ("DLL exports a GCC C++ name", lambda d, f: export(f, "_ZN3lib3GetEv"), "exports"),
+    ("DLL exports an MSVC C++ name", lambda d, f: export(f, "?Get@lib@@YAHXZ"), "exports"),
+    ("DLL's export name not its file name",
+     lambda d, f: win(f).update(dll="Other.dll"), "soname"),
+    ("import library for another DLL",
+     lambda d, f: win(f, "Lib.lib").update(implib="Other.dll"), "import-library"),
+    ("import library for ARM64",
+     lambda d, f: win(f, "Lib.lib").update(machine="arm64"), "import-library"),
+    ("import library lacks an export",
+     lambda d, f: win(f)["exports"].append("Lib_Set"), "import-library"),
+    ("import library not an archive",
+     lambda d, f: f[zip_path("Rec", "windowsx86-64")].update({WIN + "LibDriver.lib": b"LIB"}),
+     "import-library"),
+]
+
+
 class CheckVendordepTest(unittest.TestCase):
     def check(self, doc, files, external=()):
         with tempfile.TemporaryDirectory() as tmp:
@@ -224,7 +323,15 @@ class CheckVendordepTest(unittest.TestCase):
         self.assertEqual(self.check(doc, files), [])
 
     def test_each_broken_rule_fails_alone(self):
-        for what, breaks, rule in BROKEN:
+        self.assert_each_fails_alone(BROKEN)
+
+    @unittest.skipUnless(WINDOWS, "the Windows rules need x86_64-w64-mingw32-gcc and "
+                         "llvm-dlltool to build DLLs, and are not tested without them")
+    def test_each_broken_windows_rule_fails_alone(self):
+        self.assert_each_fails_alone(WINDOWS_BROKEN)
+
+    def assert_each_fails_alone(self, table):
+        for what, breaks, rule in table:
             with self.subTest(what):
                 doc, files = sound_package()
                 breaks(doc, files)
