@@ -2,7 +2,6 @@
 // driver.
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -10,19 +9,17 @@
 
 #include "kelvara/CanBus.hpp"
 #include "kelvara/testing/RecordingDriver.hpp"
+#include "support/DeviceTest.hpp"
 
 namespace {
 
+using namespace kelvara::test;  // NOLINT(google-build-using-namespace)
 using kelvara::CanBus;
 using kelvara::CanBusMode;
 using kelvara::Status;
 using kelvara::testing::DriverCall;
 using kelvara::testing::RecordingDriver;
 using enum kelvara::testing::DriverFunction;
-
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(CanBusTest,
      RequestModeSendsPortModeAndWholeMillisecondsAndReturnsTheCode) {
@@ -48,7 +45,7 @@ TEST(CanBusTest,
       {CanBusMode::kMode0, 1.0e300, 0, kMax},
       {CanBusMode::kMode0, kInf, 0, kMax},
       {CanBusMode::kMode0, -kInf, 0, kMin},
-      {CanBusMode::kMode0, std::numeric_limits<double>::quiet_NaN(), 0, 0},
+      {CanBusMode::kMode0, kNaN, 0, 0},
   };
   for (const auto& c : cases) {
     // The driver answers with the milliseconds it is sent: each case returns
