@@ -1,7 +1,8 @@
 # Chooses the WPILib that the library builds against and provides it as the
 # target KelvaraWpilib: an installed WPILib 2027 when one is found (or
 # required), the project's stand-in otherwise. Only the inline code of the
-# public headers uses it; the compiled libraries name no WPILib type.
+# public headers uses it; the compiled libraries name no WPILib type and
+# link none of WPILib's libraries.
 include(${CMAKE_CURRENT_LIST_DIR}/KelvaraFindWpilib.cmake)
 
 add_library(KelvaraWpilib INTERFACE)
@@ -22,7 +23,16 @@ if(_kelvara_wpilib_found)
   else()
     message(STATUS "KelvaraLib: building against the installed WPILib at ${wpilib_DIR}")
   endif()
-  target_link_libraries(KelvaraWpilib INTERFACE wpilibc wpimath wpiutil)
+  # WPILib's headers and their definitions only, gathered through its
+  # targets' dependencies, never its libraries: the compiled code uses no
+  # WPILib symbol, and a library linking WPILib's shared libraries would load
+  # them (and the HAL) wherever it is loaded, the demo and the tests too.
+  foreach(_kelvara_wpilib_target IN ITEMS wpilibc wpimath wpiutil)
+    target_include_directories(KelvaraWpilib SYSTEM INTERFACE
+      $<TARGET_PROPERTY:${_kelvara_wpilib_target},INTERFACE_INCLUDE_DIRECTORIES>)
+    target_compile_definitions(KelvaraWpilib INTERFACE
+      $<TARGET_PROPERTY:${_kelvara_wpilib_target},INTERFACE_COMPILE_DEFINITIONS>)
+  endforeach()
   set(KELVARA_USING_WPILIB_STANDIN FALSE)
 else()
   message(STATUS "KelvaraLib: building against the WPILib stand-in in compat/wpilib")
