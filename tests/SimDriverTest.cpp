@@ -242,15 +242,16 @@ class SimLumenoTest : public ::testing::Test {
 TEST_F(SimLumenoTest, ASurfaceComesBackThroughToColorScaledByTheLed) {
   using wpi::util::Color;
   for (const Color& color :
-       {Color{1, 0, 0}, Color{0, 1, 0}, Color{0, 0, 1}, Color{0.5, 0.5, 0.5},
-        Color{0, 0, 0}, Color{0.01, 0.02, 0.03}, Color{0.9, 0.4, 0.05}}) {
+       {Color{1.0, 0.0, 0.0}, Color{0.0, 1.0, 0.0}, Color{0.0, 0.0, 1.0},
+        Color{0.5, 0.5, 0.5}, Color{0.0, 0.0, 0.0}, Color{0.01, 0.02, 0.03},
+        Color{0.9, 0.4, 0.05}}) {
     sim.SetSurfaceColor(color);
     const Color seen = lumeno.GetColor()->ToColor();
     EXPECT_THAT((Triple{seen.red, seen.green, seen.blue}),
                 Near(Triple{color.red, color.green, color.blue}, 1.0 / 4096));
   }
   // White in the four-decimal matrix's own terms.
-  sim.SetSurfaceColor(Color{1, 1, 1});
+  sim.SetSurfaceColor(Color{1.0, 1.0, 1.0});
   EXPECT_THAT(Xyz(*lumeno.GetColor()), Near(Triple{0.9505, 1, 1.089}, 1e-3));
   // Samples carry the surface scaled by the LED's brightness.
   sim.SetSurfaceXyz(0.25, 0.5, 0.125);

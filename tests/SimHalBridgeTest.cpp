@@ -286,7 +286,7 @@ TEST_F(SimHalTest, ChangesOfTheSimulationShowInTheHal) {
   SimClock::Advance(second_t{2});
   ExpectShown(imuView, {{"yaw (deg)", 2}});
 
-  colour.SetSurfaceColor(wpi::util::Color{0.25, 0.5, 1});
+  colour.SetSurfaceColor(wpi::util::Color{0.25, 0.5, 1.0});
   ExpectShown(HalView{SerialName("Lumeno", path)},
               {{"red", 0.25}, {"green", 0.5}, {"blue", 1}});
 

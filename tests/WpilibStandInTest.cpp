@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,12 @@ TEST(WpilibStandInTest, ColorRoundsUpToSteps_ThenClamps) {
     EXPECT_EQ(color.green, c.out) << c.in;
     EXPECT_EQ(color.blue, c.out) << c.in;
   }
+  // Integers are 0 to 255, as in WPILib; mixing them with doubles is
+  // ambiguous there too.
+  EXPECT_EQ((wpi::util::Color{255, 1, 0}),
+            (wpi::util::Color{1.0, 1 / 255.0, 0.0}));
+  static_assert(
+      !std::is_constructible_v<wpi::util::Color, double, double, int>);
 }
 
 TEST(WpilibStandInTest, QuaternionsNormalizeAndZeroBecomesTheIdentity) {

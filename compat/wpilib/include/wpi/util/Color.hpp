@@ -18,6 +18,11 @@ class Color {
         green{RoundAndClamp(g)},
         blue{RoundAndClamp(b)} {}
 
+  /// Components from 0 to 255, each divided by 255 and then rounded as the
+  /// doubles are. Integer arguments pick this one: Color{1, 0, 0} is nearly
+  /// black, and Color{0.5, 0.5, 1} fits both constructors, so is ambiguous.
+  Color(int r, int g, int b) : Color{r / 255.0, g / 255.0, b / 255.0} {}
+
   bool operator==(const Color&) const = default;
 
   double red = 0.0;
