@@ -405,7 +405,7 @@ class Dashboard {
 
   std::string Cell(const std::optional<millimeter_t>& distance) const {
     if (!m_color) {
-      return distance ? Pad(Fixed(distance->value() / 10.0, 0), 5) : "   --";
+      return distance ? Pad(Fixed(distance->value(), 0), 5) : "   --";
     }
     if (!distance) {
       return "\x1b[48;5;236m\x1b[38;5;244m\u00b7\u00b7";
