@@ -53,6 +53,8 @@ function(build_libraries name build_type toolchain)
     -DKELVARA_BUILD_TESTS=OFF -DKELVARA_BUILD_EXAMPLES=OFF
     -DKELVARA_BUILD_BENCHMARKS=OFF -DKELVARA_VERSIONED_LIBRARIES=OFF
     -DKELVARA_VENDORDEP=OFF -DKELVARA_WPILIB=STANDIN
+    # Needs libKelvaraLibDriver.so by that name, whatever driver is installed.
+    -DKELVARA_LINK_SIM_DRIVER=ON
     -DKELVARA_WERROR=${WERROR})
   if(toolchain)
     list(APPEND options -DCMAKE_TOOLCHAIN_FILE=${toolchain})
