@@ -11,6 +11,10 @@ endfunction()
 # marked KELVARA_EXPORT (include/kelvara/Export.h) exported and nothing else.
 # On ELF a version script also keeps the C++ runtime's inline code that the
 # library instantiates out of its dynamic symbols.
+#
+# On Windows such a library is a DLL whose interface is exactly its
+# dllexport functions: once a DLL has one, MinGW's linker exports nothing
+# else (without any, it would export every global symbol).
 function(kelvara_c_interface target)
   set_target_properties(${target} PROPERTIES
     C_VISIBILITY_PRESET hidden
@@ -25,3 +29,15 @@ function(kelvara_c_interface target)
       LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/KelvaraExports.map)
   endif()
 endfunction()
+
+# Windows: every DLL and program that the project builds carries its own copy
+# of MinGW's C++ runtime (libstdc++, libgcc and winpthread; -static links all
+# three from their archives, where -static-libgcc -static-libstdc++ would
+# leave winpthread a DLL). A KelvaraLib DLL then imports only Windows' own
+# DLLs and its sibling KelvaraLib DLLs, so a robot project built with any
+# compiler loads it with no MinGW DLLs beside it. A DLL with no dllexport
+# function exports every global symbol, but never the runtime's that came
+# from those archives (--exclude-libs).
+if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_link_options(-static LINKER:--exclude-libs,libgcc_eh.a:libpthread.a:libwinpthread.a)
+endif()
