@@ -3,7 +3,11 @@
 #include <bit>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 namespace kelvara::sim::detail::hal {
 
@@ -43,8 +47,16 @@ std::size_t Width(Type type) noexcept {
 /// Looks a function up by name; false when it is missing.
 template <typename F>
 bool Look(F& function, const char* name) noexcept {
+#if defined(_WIN32)
+  // WPILib's HAL is wpiHal.dll; it is there only when the robot program has
+  // loaded it, and then its exports are the HAL's functions.
+  const HMODULE hal = GetModuleHandleW(L"wpiHal.dll");
+  function =
+      hal == nullptr ? nullptr : std::bit_cast<F>(GetProcAddress(hal, name));
+#else
   // A function's address held as a data pointer, as dlsym returns it.
   function = std::bit_cast<F>(dlsym(RTLD_DEFAULT, name));
+#endif
   return function != nullptr;
 }
 
