@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,7 +18,11 @@
 #include <utility>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -422,6 +427,44 @@ TEST(SimNoiseTest, SeededNoiseRepeatsOnEveryKindOfDevice) {
   EXPECT_THAT(Readings(rangers[0]), Near(FlatReadings(2000, 4), 100));
 }
 
+#if defined(_WIN32)
+// Windows has no process-wide symbols: the simulated driver finds WPILib's
+// HAL as the loaded module wpiHal.dll, so a stand-in HAL loaded under
+// another file name is loaded privately.
+void* LoadPrivately(const char* path) {
+  return LoadLibraryA(path);
+}
+void* LoadedDriver() {
+  return GetModuleHandleW(L"KelvaraLibDriver.dll");
+}
+void* Find(void* module, const char* name) {
+  return std::bit_cast<void*>(
+      GetProcAddress(static_cast<HMODULE>(module), name));
+}
+bool HalIsLoaded() {
+  return GetModuleHandleW(L"wpiHal.dll") != nullptr;
+}
+void Unload(void* module) {
+  FreeLibrary(static_cast<HMODULE>(module));
+}
+#else
+void* LoadPrivately(const char* path) {
+  return dlopen(path, RTLD_NOW | RTLD_LOCAL);
+}
+void* LoadedDriver() {
+  return dlopen("libKelvaraLibDriver.so", RTLD_NOW | RTLD_NOLOAD);
+}
+void* Find(void* module, const char* name) {
+  return dlsym(module, name);
+}
+bool HalIsLoaded() {
+  return dlsym(RTLD_DEFAULT, "HAL_CreateSimDevice") != nullptr;
+}
+void Unload(void* module) {
+  dlclose(module);
+}
+#endif
+
 /// The status that a create function reports, or -1 if it issues no handle.
 template <typename Create, typename... Args>
 std::int32_t OpenStatus(Create create, Args... args) {
@@ -432,27 +475,27 @@ std::int32_t OpenStatus(Create create, Args... args) {
 // The simulated driver stands in for the driver module, so it defines every
 // driver function, also those that the library does not call.
 TEST(SimDriverTest, DefinesEveryDriverFunction) {
-  void* module = dlopen("libKelvaraLibDriver.so", RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(module, nullptr) << dlerror();
+  void* module = LoadedDriver();
+  ASSERT_NE(module, nullptr);
   int listed = 0;
   for (const char* name : {KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)}) {
-    EXPECT_NE(dlsym(module, name), nullptr) << name;
+    EXPECT_NE(Find(module, name), nullptr) << name;
     ++listed;
   }
   EXPECT_EQ(listed, 37);
-  dlclose(module);
+  Unload(module);
 }
 
 // Where WPILib's HAL is not loaded, the simulated driver publishes nothing
 // and works as ever. The stand-in HAL is loaded here privately: its
 // functions exist but are not among the process's global symbols.
 TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
-  void* hal = dlopen(KELVARA_STAND_IN_HAL, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(hal, nullptr) << dlerror();
-  ASSERT_EQ(dlsym(RTLD_DEFAULT, "HAL_CreateSimDevice"), nullptr);
+  void* hal = LoadPrivately(KELVARA_STAND_IN_HAL);
+  ASSERT_NE(hal, nullptr);
+  ASSERT_FALSE(HalIsLoaded());
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
   const auto count =
-      reinterpret_cast<StandInHalCounts (*)()>(dlsym(hal, "StandInHal_Count"));
+      reinterpret_cast<StandInHalCounts (*)()>(Find(hal, "StandInHal_Count"));
   ASSERT_NE(count, nullptr);
   {
     const std::string path = TestPath();
@@ -473,7 +516,7 @@ TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
     SimClock::Reset();
   }
   EXPECT_EQ(count().calls, 0);
-  dlclose(hal);
+  Unload(hal);
 }
 
 TEST(SimDriverTest, HandlesAreIssuedAlwaysNeverReusedAndReleasedOnce) {

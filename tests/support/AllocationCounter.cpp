@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <new>
 
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
+
 namespace {
 
 thread_local std::size_t t_allocations = 0;
@@ -17,8 +21,14 @@ void* Allocate(std::size_t size, std::size_t alignment = 0) noexcept {
   if (alignment == 0) {
     return std::malloc(size == 0 ? 1 : size);
   }
+#if defined(_WIN32)
+  // Windows' C library has no aligned_alloc; its aligned blocks are released
+  // with _aligned_free.
+  return _aligned_malloc(size == 0 ? 1 : size, alignment);
+#else
   const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
   return std::aligned_alloc(alignment, rounded == 0 ? alignment : rounded);
+#endif
 }
 
 void* OrThrow(void* p) {
@@ -28,10 +38,17 @@ void* OrThrow(void* p) {
   return p;
 }
 
-void Release(void* p) noexcept {
+void Release(void* p, bool aligned = false) noexcept {
   if (p != nullptr && t_releaseHook != nullptr) {
     t_releaseHook(t_releaseContext);
   }
+#if defined(_WIN32)
+  if (aligned) {
+    _aligned_free(p);
+    return;
+  }
+#endif
+  static_cast<void>(aligned);
   std::free(p);
 }
 
@@ -81,14 +98,14 @@ void operator delete[](void* p, std::size_t) noexcept {
   Release(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-  Release(p);
+  Release(p, true);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-  Release(p);
+  Release(p, true);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
+  Release(p, true);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  Release(p);
+  Release(p, true);
 }
