@@ -14,7 +14,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -703,10 +702,7 @@ TEST(SimHammerTest, EverySampleDescribesTheInstantOfItsTimestamp) {
       SimClock::Advance(millisecond_t{1});
     }
   };
-  {
-    const std::jthread threads[] = {std::jthread{read}, std::jthread{read},
-                                    std::jthread{tick}};
-  }
+  RunTogether(read, read, tick);
   EXPECT_EQ(inconsistent, 0);
   SimClock::Reset();
 }

@@ -13,7 +13,6 @@
 #include <numbers>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -460,11 +459,7 @@ TEST_F(SimHalHammerTest, HalWritesRaceRobotCodeAndTheControlInterface) {
       }
     }
   };
-  {
-    const std::jthread threads[] = {std::jthread{read}, std::jthread{read},
-                                    std::jthread{watch}, std::jthread{steer},
-                                    std::jthread{control}};
-  }
+  RunTogether(read, read, watch, steer, control);
   EXPECT_EQ(badAnswers, 0);
   EXPECT_GT(answers, 0);
   // Settled: the HAL shows what robot code reads.

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -69,6 +70,16 @@ inline std::vector<double> FlatReadings(double distance, int side,
                                    std::tan(vertical * kPi / 180) * y)));
   }
   return readings;
+}
+
+/// Runs each function on a thread of its own, all at once, and waits for
+/// them all.
+template <typename... Functions>
+void RunTogether(Functions&... functions) {
+  std::thread threads[] = {std::thread{functions}...};
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
 }
 
 }  // namespace kelvara::test
