@@ -5,7 +5,8 @@
 # and that they need none of WPILib's libraries.
 #
 #   cmake -DSOURCE_DIR=... -DBINARY_DIR=... -DPREFIX=... -DCXX=...
-#         [-DTOOLCHAIN=...] -DNM=... -DOBJDUMP=... -P BuildWithSystemWpilib.cmake
+#         [-DCXX_FLAGS=...] [-DTOOLCHAIN=...] -DNM=... -DOBJDUMP=...
+#         -P BuildWithSystemWpilib.cmake
 cmake_minimum_required(VERSION 3.25)
 
 # The install: WPILib's libraries are shared, so a library of ours that links
@@ -36,6 +37,9 @@ set(configure "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${BINARY_DIR}"
   # (Debian's g++ passes --as-needed) saves it from: other toolchains keep
   # every library they are given.
   -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-as-needed)
+if(CXX_FLAGS)
+  list(APPEND configure "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")  # as -stdlib=libc++
+endif()
 if(TOOLCHAIN)
   # A cross build takes packages only from its root paths: PREFIX is one.
   list(APPEND configure "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}"

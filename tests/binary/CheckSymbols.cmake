@@ -9,7 +9,7 @@
 #   - the library (PUBLIC_LIBRARY) defines no symbol outside the kelvara
 #     namespace, except weak copies of the C++ runtime's inline code (its
 #     templates and placement operators), which every binary built with it
-#     may carry.
+#     may carry, and the linker's marks of where sections end (with OBJDUMP).
 #
 #   cmake -DNM=<nm> [-DOBJDUMP=<objdump>] -DPUBLIC_LIBRARY=<file>
 #         [-DLIBRARIES=<file|file...>] -P CheckSymbols.cmake
@@ -74,12 +74,35 @@ endforeach()
 # inside a function), a nested name with its qualifiers, then the first
 # namespace: 7kelvara, or St and the standard abbreviations.
 set(prefix "^_Z(T[ISVT]|GV)?Z?N?[rVK]*[RO]?")
+# Symbols that the linker makes, not the code: marks of where sections end,
+# such as _edata, _end and __bss_start, which a library linked against a C++
+# runtime that exports them (as Debian's libc++ does) exports too. They are
+# neither function nor object and have no size, which no symbol defined by
+# C++ code is. objdump -T columns: address, seven flag characters (the last
+# F, f or O for a function, file or object), section, size, version, name.
+set(linker_made "")
+if(OBJDUMP)
+  execute_process(COMMAND "${OBJDUMP}" -T "${PUBLIC_LIBRARY}"
+    OUTPUT_VARIABLE table ERROR_VARIABLE errors RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} failed on ${PUBLIC_LIBRARY}: ${errors}")
+  endif()
+  string(REPLACE ";" "\\;" table "${table}")
+  string(REPLACE "\n" ";" lines "${table}")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[0-9a-fA-F]+ ......  ([^ \t]+)\t0+ .* ([^ ]+)$"
+       AND NOT CMAKE_MATCH_1 STREQUAL "*UND*")
+      list(APPEND linker_made "${CMAKE_MATCH_2}")
+    endif()
+  endforeach()
+endif()
 read_symbols("${PUBLIC_LIBRARY}" "" symbols)
 foreach(symbol IN LISTS symbols)
   string(SUBSTRING "${symbol}" 0 1 type)
   string(SUBSTRING "${symbol}" 2 -1 name)
-  if(type MATCHES "^[Uvw]$" OR name MATCHES "${prefix}7kelvara")
-    continue()  # undefined, a weak reference, or the library's own
+  if(type MATCHES "^[Uvw]$" OR name MATCHES "${prefix}7kelvara"
+     OR name IN_LIST linker_made)
+    continue()  # undefined, a weak reference, the library's own, or the linker's
   endif()
   if(type MATCHES "^[WVu]$" AND (name MATCHES "${prefix}(S[tabsiod]|9__gnu_cxx)"
                                  OR name MATCHES "^_Z(nw|na|dl|da)"))

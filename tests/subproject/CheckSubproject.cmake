@@ -3,7 +3,8 @@
 # that only the project's own test is registered; then builds the project and
 # runs that test.
 #   cmake -DKELVARA_SOURCE_DIR=<KelvaraLib> -DWORK_DIR=<scratch folder>
-#         -DGENERATOR=<generator> -DCXX=<compiler> [-DTOOLCHAIN=<file>]
+#         -DGENERATOR=<generator> -DCXX=<compiler> [-DCXX_FLAGS=<flags>]
+#         [-DTOOLCHAIN=<file>]
 #         -P CheckSubproject.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
 set(configure "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}" -B "${WORK_DIR}"
@@ -11,6 +12,9 @@ set(configure "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}" -B "${WORK_DIR}"
   "-DKELVARA_SOURCE_DIR=${KELVARA_SOURCE_DIR}"
   -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON
   -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON)
+if(CXX_FLAGS)
+  list(APPEND configure "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")  # as -stdlib=libc++
+endif()
 if(TOOLCHAIN)
   list(APPEND configure "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}")
 endif()
