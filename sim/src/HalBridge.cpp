@@ -228,8 +228,9 @@ std::span<const ValueInfo> ValuesOf(const HalTarget& target) {
 
 /// Whether a target is to be shown, and whether it is to be watched further.
 struct Presence {
-  /// Shown: a device that robot code holds open and that is attached, or a
-  /// CAN port whose bus mode robot code requested.
+  /// Shown: a device that robot code holds open, attached or not, at an
+  /// address that can hold one, or a CAN port whose bus mode robot code
+  /// requested.
   bool shown = false;
   /// Robot code holds the device open, or requested the port's bus mode.
   bool held = false;
@@ -247,7 +248,7 @@ Presence Look(State& state, const HalTarget& target, Numbers& numbers) {
   }
   WithTargetDevice(state, std::get<HalDevice>(target), [&](auto& device) {
     presence.held = device.openHandles > 0;
-    presence.shown = presence.held && device.IsPresent();
+    presence.shown = presence.held && device.canHold;
     if (presence.shown) {
       ShowValues(device, state, numbers);
     }
