@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <span>
 #include <tuple>
@@ -398,10 +399,38 @@ Step Decide(State& state, std::map<std::uint64_t, HalLink>::iterator found) {
   return step;
 }
 
+/// Set while this thread holds HalBridge::halCalls and calls the HAL, which
+/// may call functions of others that shut the HAL down or end the process.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
+thread_local bool t_callingHal = false;
+
+/// Stops all calls of the HAL, once a call in progress on another thread has
+/// returned.
+void StopCallingHal() noexcept {
+  HalBridge& bridge = GetState().hal;
+  bridge.halGone = true;
+  if (!t_callingHal) {
+    const std::scoped_lock calls{bridge.halCalls};
+  }
+}
+
+/// Learns when the HAL goes away: from HAL_Shutdown, and from the process's
+/// exit. Called once the HAL has been asked for a device, so that its static
+/// data exists by now and is destroyed only after this exit handler has run.
+void Hook(const hal::Api& api, HalBridge& bridge) {
+  bridge.hooked = true;
+  api.onShutdown(nullptr, [](void*) { StopCallingHal(); });
+  // Should the handler not be registered, nothing better is left to do.
+  static_cast<void>(std::atexit([] { StopCallingHal(); }));
+}
+
 /// Makes the link's HAL device and values, then listens to their changes.
 void Create(const hal::Api& api, State& state, std::uint64_t id,
             const Step& step) {
   const std::int32_t device = api.createSimDevice(step.name);
+  if (!state.hal.hooked) {
+    Hook(api, state.hal);
+  }
   std::array<std::int32_t, kMaxHalValues> handles{};
   for (std::size_t index = 0; device != 0 && index < step.infos.size();
        ++index) {
@@ -489,6 +518,10 @@ void Carry(const hal::Api& api, State& state, std::uint64_t id,
 void PublishPass(const hal::Api& api, State& state) {
   std::uint64_t cursor = 0;
   for (;;) {
+    const std::scoped_lock calls{state.hal.halCalls};
+    if (state.hal.halGone) {
+      return;
+    }
     Step step;
     {
       std::scoped_lock lock{state.mutex};
@@ -499,7 +532,9 @@ void PublishPass(const hal::Api& api, State& state) {
       cursor = next->first;
       step = Decide(state, next);
     }
+    t_callingHal = true;
     Carry(api, state, cursor, step);
+    t_callingHal = false;
   }
 }
 
@@ -572,11 +607,11 @@ bool HalFound() noexcept {
 
 void PublishToHal() noexcept {
   const hal::Api* api = hal::Find();
-  if (api == nullptr) {
-    return;
-  }
   State& state = GetState();
   HalBridge& bridge = state.hal;
+  if (api == nullptr || bridge.halGone) {
+    return;
+  }
   bridge.requested = true;
   // Whoever holds the flag publishes for everyone: a thread that finds it
   // taken leaves its request to the holder, which looks again before it

@@ -3,17 +3,24 @@
 // requested, is published as a HAL sim device whose values follow the
 // simulation and, where steerable, steer it.
 //
-// Lock order: publishing -> the HAL's own lock -> State::mutex. Publishing
-// runs on one thread at a time, behind a flag that no thread waits for; it
-// decides under State::mutex and calls the HAL only after releasing it. A
-// HAL change callback, which may run on any thread and under the HAL's lock,
-// only applies the change under State::mutex and never calls the HAL.
+// Lock order: publishing -> HalBridge::halCalls -> the HAL's own lock ->
+// State::mutex. Publishing runs on one thread at a time, behind a flag that
+// no thread waits for; it decides under State::mutex and calls the HAL only
+// after releasing it. A HAL change callback, which may run on any thread and
+// under the HAL's lock, only applies the change under State::mutex and never
+// calls the HAL.
+//
+// Once the HAL goes away (HAL_Shutdown, or the process's exit, after which
+// the HAL's static data is destroyed) the bridge calls it no more: devices
+// that robot code releases later, such as those of global objects, are left
+// to the HAL.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <variant>
 
@@ -77,6 +84,14 @@ struct HalBridge {
   /// Publishing is to run again: something may have changed since the
   /// running pass looked.
   std::atomic<bool> requested{false};
+  /// Held by the publishing thread while it calls the HAL, so that the HAL's
+  /// going away can wait for the call in progress.
+  std::mutex halCalls;
+  /// The HAL is going away: it is not called again.
+  std::atomic<bool> halGone{false};
+  /// The bridge has asked to learn when the HAL goes away. Guarded by
+  /// halCalls.
+  bool hooked = false;
 
   /// Watches a target from now on, unless it is watched already. The link
   /// goes when the target is neither shown nor held open.

@@ -70,7 +70,8 @@ std::optional<Api> Resolve() noexcept {
                      Look(api.registerSimValueChangedCallback,
                           "HALSIM_RegisterSimValueChangedCallback") &&
                      Look(api.cancelSimValueChangedCallback,
-                          "HALSIM_CancelSimValueChangedCallback");
+                          "HALSIM_CancelSimValueChangedCallback") &&
+                     Look(api.onShutdown, "HAL_OnShutdown");
   return found ? std::optional<Api>{api} : std::nullopt;
 }
 

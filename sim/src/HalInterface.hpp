@@ -83,6 +83,8 @@ struct Api {
                                                   ValueCallback callback,
                                                   std::int32_t initialNotify);
   void (*cancelSimValueChangedCallback)(std::int32_t uid);
+  /// Registers a function that HAL_Shutdown calls with param.
+  void (*onShutdown)(void* param, void (*function)(void* param));
 };
 
 /// The HAL's functions in this process, looked up once by name among the

@@ -1,9 +1,13 @@
 #include "StandInHal.hpp"
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -18,31 +22,55 @@ struct Value {
   std::map<std::int32_t, Callback> callbacks;
 };
 
-// Callbacks run under this lock, as they do in WPILib's HAL. Devices and
-// values share one count of handles, so no handle means both.
-std::recursive_mutex g_mutex;
-std::map<std::int32_t, std::string> g_devices;
-std::map<std::int32_t, Value> g_values;
-std::int32_t g_lastHandle = 0;
-std::int32_t g_lastCallback = 0;
-std::int32_t g_calls = 0;
-std::int32_t g_misuses = 0;
+/// Set when the stand-in's data is destroyed.
+constinit std::atomic<bool> g_destroyed{false};
+
+/// The stand-in's data: made at first use and destroyed with the other static
+/// objects during the process's exit, as WPILib's HAL does with its own.
+struct Table {
+  ~Table() { g_destroyed = true; }
+
+  // Callbacks run under this lock, as they do in WPILib's HAL.
+  std::recursive_mutex mutex;
+  // Devices and values share one count of handles, so no handle means both.
+  std::map<std::int32_t, std::string> devices;
+  std::map<std::int32_t, Value> values;
+  std::vector<std::pair<void*, void (*)(void*)>> onShutdown;
+  bool shutDown = false;
+  std::int32_t lastHandle = 0;
+  std::int32_t lastCallback = 0;
+  std::int32_t calls = 0;
+  std::int32_t misuses = 0;
+};
+
+/// The data; a call once it is destroyed ends the process with a message.
+Table& Data() {
+  if (g_destroyed) {
+    std::fputs("stand-in HAL: called after its data was destroyed\n", stderr);
+    std::abort();
+  }
+  static Table table;
+  return table;
+}
+
 thread_local int t_callbackDepth = 0;
 
 /// Locks the stand-in for a call of one of the HAL's functions: counted, and
-/// a misuse from inside a change callback.
+/// a misuse from inside a change callback or after HAL_Shutdown.
 std::unique_lock<std::recursive_mutex> Call() {
-  std::unique_lock lock{g_mutex};
-  ++g_calls;
-  g_misuses += t_callbackDepth > 0 ? 1 : 0;
+  Table& data = Data();
+  std::unique_lock lock{data.mutex};
+  ++data.calls;
+  data.misuses += t_callbackDepth > 0 || data.shutDown ? 1 : 0;
   return lock;
 }
 
 /// The value behind a handle, or null; a misuse when it must exist.
 Value* Find(std::int32_t handle, bool mustExist = false) {
-  const auto found = g_values.find(handle);
-  g_misuses += found == g_values.end() && mustExist ? 1 : 0;
-  return found != g_values.end() ? &found->second : nullptr;
+  Table& data = Data();
+  const auto found = data.values.find(handle);
+  data.misuses += found == data.values.end() && mustExist ? 1 : 0;
+  return found != data.values.end() ? &found->second : nullptr;
 }
 
 void Notify(std::int32_t handle, const Value& value, const Callback& callback) {
@@ -55,18 +83,19 @@ void Notify(std::int32_t handle, const Value& value, const Callback& callback) {
 std::int32_t AddValue(std::int32_t device, const char* name,
                       std::int32_t direction, const HAL_Value& initial,
                       std::string options = {}) {
-  if (!g_devices.contains(device)) {
-    ++g_misuses;
+  Table& data = Data();
+  if (!data.devices.contains(device)) {
+    ++data.misuses;
     return 0;
   }
-  g_values.emplace(
-      ++g_lastHandle,
+  data.values.emplace(
+      ++data.lastHandle,
       Value{device, name, direction, initial, std::move(options), {}});
-  return g_lastHandle;
+  return data.lastHandle;
 }
 
 std::int32_t DeviceNamed(const char* name) {
-  for (const auto& [handle, device] : g_devices) {
+  for (const auto& [handle, device] : Data().devices) {
     if (device == name) {
       return handle;
     }
@@ -83,14 +112,16 @@ std::int32_t HAL_CreateSimDevice(const char* name) {
   if (DeviceNamed(name) != 0) {
     return 0;
   }
-  g_devices.emplace(++g_lastHandle, name);
-  return g_lastHandle;
+  Table& data = Data();
+  data.devices.emplace(++data.lastHandle, name);
+  return data.lastHandle;
 }
 
 void HAL_FreeSimDevice(std::int32_t device) {
   const auto lock = Call();
-  g_misuses += g_devices.erase(device) == 0 ? 1 : 0;
-  std::erase_if(g_values, [device](const auto& value) {
+  Table& data = Data();
+  data.misuses += data.devices.erase(device) == 0 ? 1 : 0;
+  std::erase_if(data.values, [device](const auto& value) {
     return value.second.device == device;
   });
 }
@@ -137,43 +168,66 @@ std::int32_t HALSIM_RegisterSimValueChangedCallback(
   if (found == nullptr) {
     return 0;
   }
+  const std::int32_t uid = ++Data().lastCallback;
   const Callback& added =
-      found->callbacks.emplace(++g_lastCallback, Callback{callback, param})
-          .first->second;
+      found->callbacks.emplace(uid, Callback{callback, param}).first->second;
   if (initialNotify != 0) {
     Notify(value, *found, added);
   }
-  return g_lastCallback;
+  return uid;
 }
 
 void HALSIM_CancelSimValueChangedCallback(std::int32_t uid) {
   const auto lock = Call();
-  for (auto& [handle, value] : g_values) {
+  Table& data = Data();
+  for (auto& [handle, value] : data.values) {
     if (value.callbacks.erase(uid) != 0) {
       return;
     }
   }
-  ++g_misuses;
+  ++data.misuses;
+}
+
+void HAL_OnShutdown(void* param, void (*func)(void*)) {
+  const auto lock = Call();
+  Data().onShutdown.emplace_back(param, func);
+}
+
+void HAL_Shutdown() {
+  Table& data = Data();
+  std::vector<std::pair<void*, void (*)(void*)>> functions;
+  {
+    const auto lock = Call();
+    functions.swap(data.onShutdown);
+  }
+  // Called unlocked, as WPILib's HAL calls them.
+  for (const auto& [param, function] : functions) {
+    function(param);
+  }
+  const std::scoped_lock lock{data.mutex};
+  data.shutDown = true;
 }
 
 StandInHalCounts StandInHal_Count() {
-  const std::scoped_lock lock{g_mutex};
+  Table& data = Data();
+  const std::scoped_lock lock{data.mutex};
   std::int32_t callbacks = 0;
-  for (const auto& [handle, value] : g_values) {
+  for (const auto& [handle, value] : data.values) {
     callbacks += static_cast<std::int32_t>(value.callbacks.size());
   }
-  return {static_cast<std::int32_t>(g_devices.size()), callbacks, g_calls,
-          g_misuses};
+  return {static_cast<std::int32_t>(data.devices.size()), callbacks, data.calls,
+          data.misuses};
 }
 
 }  // extern "C"
 
 std::vector<StandInHalValue> StandInHal_GetDevice(const std::string& name) {
-  const std::scoped_lock lock{g_mutex};
+  Table& data = Data();
+  const std::scoped_lock lock{data.mutex};
   std::vector<StandInHalValue> values;
   const std::int32_t device = DeviceNamed(name.c_str());
   // Values are kept in the order of their handles, which is that of creation.
-  for (const auto& [handle, value] : g_values) {
+  for (const auto& [handle, value] : data.values) {
     if (device != 0 && value.device == device) {
       values.push_back(
           {handle, value.name, value.direction, value.value, value.options});

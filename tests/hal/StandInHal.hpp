@@ -2,7 +2,11 @@
 // functions that the simulated driver and the tests call, with the same C
 // names and binary form, keeping devices and values in memory and calling a
 // value's change callbacks when it is set (as the HAL does, under its own
-// lock). Beside them, two StandInHal_ functions let a test look inside.
+// lock). Its life is the HAL's: its data is made at first use and destroyed
+// with the static objects at the process's exit, after which a call aborts;
+// HAL_Shutdown calls the functions given to HAL_OnShutdown, and a call of a
+// simulated-device function after it is a misuse. Beside them, two
+// StandInHal_ functions let a test look inside.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +53,8 @@ std::int32_t HALSIM_RegisterSimValueChangedCallback(
     std::int32_t value, void* param, HALSIM_SimValueCallback callback,
     std::int32_t initialNotify);
 void HALSIM_CancelSimValueChangedCallback(std::int32_t uid);
+void HAL_OnShutdown(void* param, void (*func)(void*));
+void HAL_Shutdown();
 
 /// What the stand-in holds and has seen so far.
 struct StandInHalCounts {
@@ -58,8 +64,9 @@ struct StandInHalCounts {
   std::int32_t callbacks;
   /// Calls of the HAL's functions.
   std::int32_t calls;
-  /// A HAL function called from a change callback, or given a handle or
-  /// callback that does not exist (freed, cancelled or never made).
+  /// A HAL function called from a change callback or after HAL_Shutdown,
+  /// or given a handle or callback that does not exist (freed, cancelled or
+  /// never made).
   std::int32_t misuses;
 };
 
