@@ -404,12 +404,21 @@ Step Decide(State& state, std::map<std::uint64_t, HalLink>::iterator found) {
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
 thread_local bool t_callingHal = false;
 
-/// Stops all calls of the HAL, once a call in progress on another thread has
-/// returned.
-void StopCallingHal() noexcept {
+#ifdef _WIN32
+// The exit handler runs when the process detaches this module, after
+// ExitProcess has ended every other thread, perhaps one that held
+// HalBridge::halCalls: waiting for it would hang.
+constexpr bool kWaitAtExit = false;
+#else
+constexpr bool kWaitAtExit = true;
+#endif
+
+/// Stops all calls of the HAL; with wait, once a call in progress on another
+/// thread has returned.
+void StopCallingHal(bool wait) noexcept {
   HalBridge& bridge = GetState().hal;
   bridge.halGone = true;
-  if (!t_callingHal) {
+  if (wait && !t_callingHal) {
     const std::scoped_lock calls{bridge.halCalls};
   }
 }
@@ -419,9 +428,9 @@ void StopCallingHal() noexcept {
 /// data exists by now and is destroyed only after this exit handler has run.
 void Hook(const hal::Api& api, HalBridge& bridge) {
   bridge.hooked = true;
-  api.onShutdown(nullptr, [](void*) { StopCallingHal(); });
+  api.onShutdown(nullptr, [](void*) { StopCallingHal(true); });
   // Should the handler not be registered, nothing better is left to do.
-  static_cast<void>(std::atexit([] { StopCallingHal(); }));
+  static_cast<void>(std::atexit([] { StopCallingHal(kWaitAtExit); }));
 }
 
 /// Makes the link's HAL device and values, then listens to their changes.

@@ -3,7 +3,8 @@
 #include <bit>
 #include <cstring>
 
-#if defined(_WIN32)
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -44,34 +45,59 @@ std::size_t Width(Type type) noexcept {
   return 0;
 }
 
+#ifdef _WIN32
+using Module = HMODULE;
+
+/// WPILib's HAL module if the process has loaded it, else null. Found, not
+/// loaded: a program without WPILib gets no HAL from here.
+Module HalModule() noexcept {
+  for (const wchar_t* name : {L"wpiHal.dll", L"wpiHald.dll"}) {
+    if (const Module module = GetModuleHandleW(name)) {
+      return module;
+    }
+  }
+  return nullptr;
+}
+#else
+using Module = void*;
+
+/// The process's global symbols, where a loaded HAL's functions are.
+Module HalModule() noexcept {
+  return RTLD_DEFAULT;
+}
+#endif
+
 /// Looks a function up by name; false when it is missing.
 template <typename F>
-bool Look(F& function, const char* name) noexcept {
-#if defined(_WIN32)
-  // WPILib's HAL is wpiHal.dll; it is there only when the robot program has
-  // loaded it, and then its exports are the HAL's functions.
-  const HMODULE hal = GetModuleHandleW(L"wpiHal.dll");
-  function =
-      hal == nullptr ? nullptr : std::bit_cast<F>(GetProcAddress(hal, name));
+bool Look(F& function, Module module, const char* name) noexcept {
+#ifdef _WIN32
+  function = std::bit_cast<F>(GetProcAddress(module, name));
 #else
   // A function's address held as a data pointer, as dlsym returns it.
-  function = std::bit_cast<F>(dlsym(RTLD_DEFAULT, name));
+  function = std::bit_cast<F>(dlsym(module, name));
 #endif
   return function != nullptr;
 }
 
 std::optional<Api> Resolve() noexcept {
+  const Module module = HalModule();
+#ifdef _WIN32
+  if (module == nullptr) {
+    return std::nullopt;
+  }
+#endif
   Api api{};
-  const bool found = Look(api.createSimDevice, "HAL_CreateSimDevice") &&
-                     Look(api.freeSimDevice, "HAL_FreeSimDevice") &&
-                     Look(api.createSimValue, "HAL_CreateSimValue") &&
-                     Look(api.createSimValueEnum, "HAL_CreateSimValueEnum") &&
-                     Look(api.setSimValue, "HAL_SetSimValue") &&
-                     Look(api.registerSimValueChangedCallback,
-                          "HALSIM_RegisterSimValueChangedCallback") &&
-                     Look(api.cancelSimValueChangedCallback,
-                          "HALSIM_CancelSimValueChangedCallback") &&
-                     Look(api.onShutdown, "HAL_OnShutdown");
+  const bool found =
+      Look(api.createSimDevice, module, "HAL_CreateSimDevice") &&
+      Look(api.freeSimDevice, module, "HAL_FreeSimDevice") &&
+      Look(api.createSimValue, module, "HAL_CreateSimValue") &&
+      Look(api.createSimValueEnum, module, "HAL_CreateSimValueEnum") &&
+      Look(api.setSimValue, module, "HAL_SetSimValue") &&
+      Look(api.registerSimValueChangedCallback, module,
+           "HALSIM_RegisterSimValueChangedCallback") &&
+      Look(api.cancelSimValueChangedCallback, module,
+           "HALSIM_CancelSimValueChangedCallback") &&
+      Look(api.onShutdown, module, "HAL_OnShutdown");
   return found ? std::optional<Api>{api} : std::nullopt;
 }
 

@@ -87,8 +87,10 @@ struct Api {
   void (*onShutdown)(void* param, void (*function)(void* param));
 };
 
-/// The HAL's functions in this process, looked up once by name among the
-/// global symbols; null when any of them is missing.
+/// The HAL's functions in this process, looked up once by name: on Linux and
+/// macOS among the global symbols, on Windows in WPILib's HAL module if it is
+/// loaded already (wpiHal.dll, or wpiHald.dll in debug builds), which is never
+/// loaded from here. Null when any of them is missing.
 const Api* Find() noexcept;
 
 }  // namespace kelvara::sim::detail::hal
