@@ -347,10 +347,12 @@ TEST_F(SimVantorTest, AnExplicitGridIsReportedAtEitherResolution) {
                         [d = 0.0]() mutable { return millimeter_t{d += 100}; });
   coarse[3] = millimeter_t{-1};
   coarse[4] = millimeter_t{5000};  // beyond the range limit
+  coarse[5] = millimeter_t{4000};  // at the range limit
   ASSERT_TRUE(sim.SetZoneDistances(coarse));
   const auto readings = Readings(ranger);
-  EXPECT_THAT((std::array{readings[0], readings[3], readings[4], readings[15]}),
-              ElementsAre(100, -1, -1, 1600));
+  EXPECT_THAT((std::array{readings[0], readings[3], readings[4], readings[5],
+                          readings[15]}),
+              ElementsAre(100, -1, -1, 4000, 1600));
   // At 8x8 each zone of the 4x4 grid covers 2x2 zones.
   ASSERT_EQ(ranger.SetResolution(VantorResolution::k8x8), Status::kOk);
   const auto fine = Readings(ranger);
@@ -399,26 +401,32 @@ TEST_F(SimVantorTest, SettingsComeBackThroughTheConfigurationAndTheMask) {
 }
 
 TEST(SimNoiseTest, SeededNoiseRepeatsOnEveryKindOfDevice) {
-  // Two devices of a kind given one seed read alike, and noisy readings
-  // differ from one sample to the next. Without noise, exact readings
-  // everywhere else show that it is off by default.
+  // Two devices of a kind given one seed read alike, noisy readings differ
+  // from one sample to the next, and seeding again starts the draws over.
+  // Without noise, exact readings everywhere else show that it is off by
+  // default.
   const SimAddress one = TestAddress("-1"), two = TestAddress("-2");
-  for (const SimAddress& address : {one, two}) {
+  const auto seed = [](const SimAddress& address) {
     SimKinetra{address}.SetNoise({degree_t{0.5}}, 1234);
     SimLumeno{address}.SetNoise(0.02, 7);
     SimVantor{address}.SetNoise(millimeter_t{15}, 99);
-  }
+  };
+  seed(one);
+  seed(two);
   const Kinetra imus[] = {Kinetra::FromSerialDevice(one.GetPath(), 0),
                           Kinetra::FromSerialDevice(two.GetPath(), 0)};
   const Lumeno sensors[] = {Lumeno::FromSerialDevice(one.GetPath()),
                             Lumeno::FromSerialDevice(two.GetPath())};
   const Vantor rangers[] = {Vantor::FromSerialDevice(one.GetPath()),
                             Vantor::FromSerialDevice(two.GetPath())};
-  // The first device's sample, then the second's, then the first's next.
-  const auto repeats = [](auto read) {
+  // The first device's sample, then the second's, then the first's next;
+  // after seeding again, the first device's sample once more.
+  const auto repeats = [&](auto read) {
     const auto first = read(0);
     EXPECT_EQ(first, read(1));
     EXPECT_NE(first, read(0));
+    seed(one);
+    EXPECT_EQ(first, read(0));
   };
   repeats([&](int i) { return imus[i].GetYaw()->value(); });
   repeats([&](int i) { return sensors[i].GetColor()->X; });
