@@ -1,51 +1,75 @@
-#include "kelvara/sim/SimAddress.hpp"
+// Addresses in the control interface: read from their C form, and which of
+// them can hold a device.
+#include <cstddef>
 
-#include <utility>
-
+#include "SimControl.hpp"
 #include "driver/DriverValues.hpp"
 
-namespace kelvara::sim {
+namespace kelvara::sim::detail {
 
 namespace {
-
-using driver::kCanPortCount;
-using driver::kNoUsbPort;
 
 /// CAN ids are numbered from 0 to this one.
 constexpr int kLargestCanId = 62;
 
+static_assert(static_cast<int>(SimTransport::kCan) == KelvaraSim_kCan &&
+              static_cast<int>(SimTransport::kUsb) == KelvaraSim_kUsb &&
+              static_cast<int>(SimTransport::kSerial) == KelvaraSim_kSerial);
+static_assert(KelvaraSim_kNoUsbPort == driver::kNoUsbPort);
+
+/// The record, once checked as AddressFrom describes.
+const KelvaraSim_Address& Checked(const KelvaraSim_Address* address) {
+  if (address == nullptr || address->transport < KelvaraSim_kCan ||
+      address->transport > KelvaraSim_kSerial ||
+      (address->path == nullptr && address->pathLength != 0)) {
+    throw InvalidArgument{};
+  }
+  return *address;
+}
+
 }  // namespace
 
-SimAddress::SimAddress(SimTransport transport, int port, int canId,
-                       std::string path)
-    : m_transport{transport},
-      m_port{port},
-      m_canId{canId},
-      m_path{std::move(path)} {}
-
-SimAddress SimAddress::Usb() {
-  return SimAddress{SimTransport::kUsb, kNoUsbPort, 0, {}};
-}
-
-SimAddress SimAddress::Usb(UsbPort port) {
-  return SimAddress{SimTransport::kUsb, static_cast<int>(port), 0, {}};
-}
-
-SimAddress SimAddress::Serial(std::string_view path) {
-  return SimAddress{SimTransport::kSerial, 0, 0, std::string{path}};
-}
-
-bool SimAddress::CanHoldDevice() const noexcept {
-  switch (m_transport) {
-    case SimTransport::kCan:
-      return m_port >= 0 && m_port < kCanPortCount && m_canId >= 0 &&
-             m_canId <= kLargestCanId;
-    case SimTransport::kUsb:
-      return m_port >= kNoUsbPort;
-    case SimTransport::kSerial:
-      return !m_path.empty();
+SimAddress AddressFrom(const KelvaraSim_Address* record) {
+  const KelvaraSim_Address& address = Checked(record);
+  switch (address.transport) {
+    case KelvaraSim_kCan:
+      return AddressOf::Can(address.port, address.canId);
+    case KelvaraSim_kUsb:
+      return AddressOf::Make(SimTransport::kUsb, address.port, 0, {});
+    default:
+      return AddressOf::Make(
+          SimTransport::kSerial, 0, 0,
+          address.pathLength == 0
+              ? std::string{}
+              : std::string{address.path,
+                            static_cast<std::size_t>(address.pathLength)});
   }
-  return false;
 }
 
-}  // namespace kelvara::sim
+}  // namespace kelvara::sim::detail
+
+extern "C" {
+
+int32_t KelvaraSim_Address_CanHoldDevice(const KelvaraSim_Address* address,
+                                         bool* canHold) {
+  using namespace kelvara::sim::detail;
+  return Guard([&] {
+    const KelvaraSim_Address& checked = Checked(address);
+    bool result = false;
+    switch (checked.transport) {
+      case KelvaraSim_kCan:
+        result = checked.port >= 0 &&
+                 checked.port < kelvara::driver::kCanPortCount &&
+                 checked.canId >= 0 && checked.canId <= kLargestCanId;
+        break;
+      case KelvaraSim_kUsb:
+        result = checked.port >= kelvara::driver::kNoUsbPort;
+        break;
+      default:
+        result = checked.pathLength != 0;
+    }
+    Answer(canHold, result);
+  });
+}
+
+}  // extern "C"

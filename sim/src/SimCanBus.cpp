@@ -1,58 +1,69 @@
-#include "kelvara/sim/SimCanBus.hpp"
-
-#include "SimState.hpp"
+// The control functions of the simulated CAN ports' bus modes.
+#include "SimControl.hpp"
 #include "driver/DriverValues.hpp"
-
-namespace kelvara::sim {
 
 namespace {
 
+using kelvara::sim::detail::CanPort;
+
 /// Runs f(port) on a CAN port under the state's lock, then brings the HAL's
-/// view up to date; returns fallback when the port does not exist.
-template <typename F, typename R>
-R WithPort(std::int32_t number, R fallback, F&& f) {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  if (number < 0 || number >= driver::kCanPortCount) {
-    return fallback;
-  }
-  return f(state.canPorts[static_cast<std::size_t>(number)]);
+/// view up to date; does nothing for a port that does not exist unless
+/// absent is given, which runs then. Gives the result code.
+template <typename F, typename G>
+std::int32_t OnPort(std::int32_t number, F f, G absent) noexcept {
+  return kelvara::sim::detail::Guard([&] {
+    auto& state = kelvara::sim::detail::GetState();
+    const kelvara::sim::detail::PublishAfterwards publish;
+    std::scoped_lock lock{state.mutex};
+    if (number < 0 || number >= kelvara::driver::kCanPortCount) {
+      absent();
+    } else {
+      f(state.canPorts[static_cast<std::size_t>(number)]);
+    }
+  });
+}
+
+template <typename F>
+std::int32_t OnPort(std::int32_t number, F f) noexcept {
+  return OnPort(number, f, [] {});
 }
 
 }  // namespace
 
-std::optional<CanBusMode> SimCanBus::GetMode() const {
-  return WithPort(m_port, std::optional<CanBusMode>{},
-                  [](detail::CanPort& port) -> std::optional<CanBusMode> {
-                    return static_cast<CanBusMode>(port.mode);
-                  });
+extern "C" {
+
+int32_t KelvaraSim_CanBus_GetMode(int32_t port, int32_t* mode) {
+  return OnPort(
+      port,
+      [mode](CanPort& canPort) {
+        kelvara::sim::detail::Answer(mode, canPort.mode);
+      },
+      [mode] { kelvara::sim::detail::Answer(mode, -1); });
 }
 
-void SimCanBus::SetMode(CanBusMode mode) {
-  WithPort(m_port, false, [mode](detail::CanPort& port) {
-    port.mode = mode == CanBusMode::kMode1 ? 1 : 0;
-    return true;
+int32_t KelvaraSim_CanBus_SetMode(int32_t port, int32_t mode) {
+  return OnPort(port,
+                [mode](CanPort& canPort) { canPort.mode = mode == 1 ? 1 : 0; });
+}
+
+int32_t KelvaraSim_CanBus_GetRequestCount(int32_t port, int32_t* count) {
+  return OnPort(
+      port,
+      [count](CanPort& canPort) {
+        kelvara::sim::detail::Answer(count, canPort.requests);
+      },
+      [count] { kelvara::sim::detail::Answer(count, 0); });
+}
+
+int32_t KelvaraSim_CanBus_FailNextRequests(int32_t port, int32_t count,
+                                           int32_t code) {
+  return OnPort(port, [count, code](CanPort& canPort) {
+    canPort.failures.Set(count, code);
   });
 }
 
-int SimCanBus::GetRequestCount() const {
-  return WithPort(m_port, 0,
-                  [](detail::CanPort& port) { return port.requests; });
+int32_t KelvaraSim_CanBus_Reset(int32_t port) {
+  return OnPort(port, [](CanPort& canPort) { canPort = CanPort{}; });
 }
 
-void SimCanBus::FailNextRequests(int count, std::int32_t code) {
-  WithPort(m_port, false, [count, code](detail::CanPort& port) {
-    port.failures.Set(count, code);
-    return true;
-  });
-}
-
-void SimCanBus::Reset() {
-  WithPort(m_port, false, [](detail::CanPort& port) {
-    port = detail::CanPort{};
-    return true;
-  });
-}
-
-}  // namespace kelvara::sim
+}  // extern "C"

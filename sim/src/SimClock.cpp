@@ -1,14 +1,13 @@
-#include "kelvara/sim/SimClock.hpp"
-
+// The control functions of the simulation's clock.
 #include <cmath>
 #include <limits>
 
 #include "Saturating.hpp"
-#include "SimState.hpp"
-
-namespace kelvara::sim {
+#include "SimControl.hpp"
 
 namespace {
+
+using kelvara::sim::detail::State;
 
 /// A time as whole nanoseconds, held at the limits of 64 bits (NaN gives 0).
 std::int64_t WholeNanoseconds(double ns) {
@@ -17,58 +16,65 @@ std::int64_t WholeNanoseconds(double ns) {
     return 0;
   }
   if (ns >= kEnd) {
-    return detail::kInt64Max;
+    return kelvara::sim::detail::kInt64Max;
   }
   if (ns <= -kEnd) {
-    return detail::kInt64Min;
+    return kelvara::sim::detail::kInt64Min;
   }
   return std::llround(ns);
 }
 
+/// Runs f(state) under the state's lock, then brings the HAL's view up to
+/// date; gives the result code.
+template <typename F>
+std::int32_t OnClock(F f) noexcept {
+  return kelvara::sim::detail::Guard([&f] {
+    State& state = kelvara::sim::detail::GetState();
+    const kelvara::sim::detail::PublishAfterwards publish;
+    std::scoped_lock lock{state.mutex};
+    f(state);
+  });
+}
+
 }  // namespace
 
-std::int64_t SimClock::NowNanoseconds() {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  return state.clockNs;
+extern "C" {
+
+int32_t KelvaraSim_Clock_Now(int64_t* nanoseconds) {
+  return OnClock([nanoseconds](State& state) {
+    kelvara::sim::detail::Answer(nanoseconds, state.clockNs);
+  });
 }
 
-void SimClock::SetNanoseconds(double nanoseconds) {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  state.clockNs = WholeNanoseconds(nanoseconds);
+int32_t KelvaraSim_Clock_Set(double nanoseconds) {
+  return OnClock([nanoseconds](State& state) {
+    state.clockNs = WholeNanoseconds(nanoseconds);
+  });
 }
 
-void SimClock::AdvanceNanoseconds(double nanoseconds) {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  state.clockNs =
-      detail::SaturatingAdd(state.clockNs, WholeNanoseconds(nanoseconds));
+int32_t KelvaraSim_Clock_Advance(double nanoseconds) {
+  return OnClock([nanoseconds](State& state) {
+    state.clockNs = kelvara::sim::detail::SaturatingAdd(
+        state.clockNs, WholeNanoseconds(nanoseconds));
+  });
 }
 
-void SimClock::SetSynchronized(bool synchronized) {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  state.clockSynchronized = synchronized;
+int32_t KelvaraSim_Clock_SetSynchronized(bool synchronized) {
+  return OnClock(
+      [synchronized](State& state) { state.clockSynchronized = synchronized; });
 }
 
-bool SimClock::IsSynchronized() {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  return state.clockSynchronized;
+int32_t KelvaraSim_Clock_IsSynchronized(bool* synchronized) {
+  return OnClock([synchronized](State& state) {
+    kelvara::sim::detail::Answer(synchronized, state.clockSynchronized);
+  });
 }
 
-void SimClock::Reset() {
-  auto& state = detail::GetState();
-  const detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  state.clockNs = 0;
-  state.clockSynchronized = true;
+int32_t KelvaraSim_Clock_Reset(void) {
+  return OnClock([](State& state) {
+    state.clockNs = 0;
+    state.clockSynchronized = true;
+  });
 }
 
-}  // namespace kelvara::sim
+}  // extern "C"

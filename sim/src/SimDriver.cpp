@@ -7,18 +7,12 @@
 #include <cstring>
 #include <limits>
 
+#include "SimControl.hpp"
 #include "SimState.hpp"
 #include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
 
 namespace kelvara::sim::detail {
-
-/// Addresses from the numbers that the driver functions receive.
-struct AddressOf {
-  static SimAddress Can(std::int32_t port, std::int32_t canId) {
-    return SimAddress{SimTransport::kCan, port, canId, {}};
-  }
-};
 
 namespace {
 

@@ -1,140 +1,163 @@
-#include "kelvara/sim/SimKinetra.hpp"
+// The control functions of the simulated IMU.
+#include <algorithm>
 
-#include "SimState.hpp"
+#include "SimControl.hpp"
 
-namespace kelvara::sim {
+using kelvara::sim::detail::Answer;
+using kelvara::sim::detail::KinetraModel;
+using kelvara::sim::detail::State;
 
 namespace {
 
-using detail::KinetraModel;
-using detail::State;
-
-/// Runs f(model, state) on the IMU at an address under the state's lock.
+/// Runs f(model, state) on the IMU at an address; gives the result code.
 template <typename F>
-decltype(auto) WithImu(const SimAddress& address, F&& f) {
-  return detail::WithDevice<KinetraModel>(
-      address, [&f](detail::KinetraDevice& device, State& state) {
-        return f(device.model, state);
-      });
+std::int32_t OnImu(const KelvaraSim_Address* address, F f) noexcept {
+  return kelvara::sim::detail::OnModel<KinetraModel>(address, f);
 }
 
 }  // namespace
 
-SimKinetra::SimKinetra(const SimAddress& address)
-    : SimDevice{SimDeviceKind::kKinetra, address} {}
+extern "C" {
 
-void SimKinetra::SetOrientationRadians(double roll, double pitch, double yaw) {
-  WithImu(GetAddress(), [roll, pitch, yaw](KinetraModel& model, State&) {
+int32_t KelvaraSim_Kinetra_SetOrientation(const KelvaraSim_Address* address,
+                                          double roll, double pitch,
+                                          double yaw) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
     model.SetOrientation(roll, pitch, yaw);
   });
 }
 
-void SimKinetra::SetYawPitchRollDegrees(double yaw, double pitch, double roll) {
-  WithImu(GetAddress(), [yaw, pitch, roll](KinetraModel& model, State&) {
+int32_t KelvaraSim_Kinetra_SetYawPitchRoll(const KelvaraSim_Address* address,
+                                           double yaw, double pitch,
+                                           double roll) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
     model.SetYawPitchRoll(yaw, pitch, roll);
   });
 }
 
-void SimKinetra::SetYawDegrees(double yaw) {
-  WithImu(GetAddress(),
-          [yaw](KinetraModel& model, State&) { model.SetYaw(yaw); });
+int32_t KelvaraSim_Kinetra_SetYaw(const KelvaraSim_Address* address,
+                                  double yaw) {
+  return OnImu(address,
+               [yaw](KinetraModel& model, State&) { model.SetYaw(yaw); });
 }
 
-std::array<double, 4> SimKinetra::GetOrientationQuaternion() const {
-  return WithImu(GetAddress(), [](KinetraModel& model, State&) {
-    const detail::Quat q = model.GetOrientation();
-    return std::array<double, 4>{q.w, q.x, q.y, q.z};
+int32_t KelvaraSim_Kinetra_GetOrientation(const KelvaraSim_Address* address,
+                                          KelvaraSim_Quaternion* orientation) {
+  return OnImu(address, [orientation](KinetraModel& model, State&) {
+    const kelvara::sim::detail::Quat q = model.GetOrientation();
+    Answer(orientation, KelvaraSim_Quaternion{q.w, q.x, q.y, q.z});
   });
 }
 
-void SimKinetra::SetAngularVelocityRadiansPerSecond(double x, double y,
-                                                    double z) {
-  WithImu(GetAddress(), [x, y, z](KinetraModel& model, State&) {
+int32_t KelvaraSim_Kinetra_SetAngularVelocity(const KelvaraSim_Address* address,
+                                              double x, double y, double z) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
     model.angularVelocity = {x, y, z};
   });
 }
 
-void SimKinetra::SetLinearAccelerationMetersPerSecondSquared(double x, double y,
-                                                             double z) {
-  WithImu(GetAddress(), [x, y, z](KinetraModel& model, State&) {
+int32_t KelvaraSim_Kinetra_SetLinearAcceleration(
+    const KelvaraSim_Address* address, double x, double y, double z) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
     model.linearAcceleration = {x, y, z};
   });
 }
 
-void SimKinetra::SetEarthMagneticFieldMicrotesla(double x, double y, double z) {
-  WithImu(GetAddress(), [x, y, z](KinetraModel& model, State&) {
+int32_t KelvaraSim_Kinetra_SetEarthMagneticField(
+    const KelvaraSim_Address* address, double x, double y, double z) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
     model.earthField = {x, y, z};
   });
 }
 
-void SimKinetra::SetTemperatureCelsius(double temperature) {
-  WithImu(GetAddress(), [temperature](KinetraModel& model, State&) {
-    model.temperature = temperature;
+int32_t KelvaraSim_Kinetra_SetTemperature(const KelvaraSim_Address* address,
+                                          double celsius) {
+  return OnImu(address, [celsius](KinetraModel& model, State&) {
+    model.temperature = celsius;
   });
 }
 
-void SimKinetra::SetYawDriftRateDegreesPerSecond(double rate) {
-  WithImu(GetAddress(), [rate](KinetraModel& model, State& state) {
-    model.SetDriftRate(rate, state.clockNs);
+int32_t KelvaraSim_Kinetra_SetYawDriftRate(const KelvaraSim_Address* address,
+                                           double degreesPerSecond) {
+  return OnImu(address, [degreesPerSecond](KinetraModel& model, State& state) {
+    model.SetDriftRate(degreesPerSecond, state.clockNs);
   });
 }
 
-bool SimKinetra::IsNineAxisYaw() const {
-  return WithImu(GetAddress(),
-                 [](KinetraModel& model, State&) { return model.nineAxisYaw; });
-}
-
-std::int32_t SimKinetra::GetOutputRate() const {
-  return WithImu(GetAddress(),
-                 [](KinetraModel& model, State&) { return model.outputRate; });
-}
-
-bool SimKinetra::IsMessageEnabled(KinetraMessage message) const {
-  const auto bit = static_cast<std::int32_t>(message);
-  return WithImu(GetAddress(), [bit](KinetraModel& model, State&) {
-    return bit >= 0 && bit < 64 && (model.enabledMessages >> bit & 1u) != 0;
+int32_t KelvaraSim_Kinetra_IsNineAxisYaw(const KelvaraSim_Address* address,
+                                         bool* nineAxis) {
+  return OnImu(address, [nineAxis](KinetraModel& model, State&) {
+    Answer(nineAxis, model.nineAxisYaw);
   });
 }
 
-std::int32_t SimKinetra::GetOpenArgument() const {
-  return WithImu(GetAddress(), [](KinetraModel& model, State&) {
-    return model.openArgument;
+int32_t KelvaraSim_Kinetra_GetOutputRate(const KelvaraSim_Address* address,
+                                         int32_t* rate) {
+  return OnImu(address, [rate](KinetraModel& model, State&) {
+    Answer(rate, model.outputRate);
   });
 }
 
-void SimKinetra::SetFirmwareVersion(std::int32_t major, std::int32_t minor,
-                                    std::int32_t patch) {
-  WithImu(GetAddress(), [major, minor, patch](KinetraModel& model, State&) {
+int32_t KelvaraSim_Kinetra_IsMessageEnabled(const KelvaraSim_Address* address,
+                                            int32_t message, bool* enabled) {
+  return OnImu(address, [message, enabled](KinetraModel& model, State&) {
+    Answer(enabled, message >= 0 && message < 64 &&
+                        (model.enabledMessages >> message & 1u) != 0);
+  });
+}
+
+int32_t KelvaraSim_Kinetra_GetOpenArgument(const KelvaraSim_Address* address,
+                                           int32_t* argument) {
+  return OnImu(address, [argument](KinetraModel& model, State&) {
+    Answer(argument, model.openArgument);
+  });
+}
+
+int32_t KelvaraSim_Kinetra_SetFirmwareVersion(const KelvaraSim_Address* address,
+                                              int32_t major, int32_t minor,
+                                              int32_t patch) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
     model.firmwareVersion = {major, minor, patch};
   });
 }
 
-void SimKinetra::SetSensorUuid(const std::array<std::uint32_t, 3>& uuid) {
-  WithImu(GetAddress(),
-          [&uuid](KinetraModel& model, State&) { model.sensorUuid = uuid; });
-}
-
-void SimKinetra::SetSelfTestResult(const std::array<std::int32_t, 8>& results) {
-  WithImu(GetAddress(), [&results](KinetraModel& model, State&) {
-    model.selfTestResult = results;
+int32_t KelvaraSim_Kinetra_SetSensorUuid(const KelvaraSim_Address* address,
+                                         const uint32_t uuid[3]) {
+  return OnImu(address, [uuid](KinetraModel& model, State&) {
+    if (uuid == nullptr) {
+      throw kelvara::sim::detail::InvalidArgument{};
+    }
+    std::copy_n(uuid, model.sensorUuid.size(), model.sensorUuid.begin());
   });
 }
 
-void SimKinetra::SetInvalidGroups(std::uint32_t mask) {
-  WithImu(GetAddress(),
-          [mask](KinetraModel& model, State&) { model.invalidGroups = mask; });
+int32_t KelvaraSim_Kinetra_SetSelfTestResult(const KelvaraSim_Address* address,
+                                             const int32_t results[8]) {
+  return OnImu(address, [results](KinetraModel& model, State&) {
+    if (results == nullptr) {
+      throw kelvara::sim::detail::InvalidArgument{};
+    }
+    std::copy_n(results, model.selfTestResult.size(),
+                model.selfTestResult.begin());
+  });
 }
 
-void SimKinetra::SetNoiseDeviations(double orientationDegrees,
-                                    double angularVelocityRadiansPerSecond,
-                                    double accelerationMetersPerSecondSquared,
-                                    std::uint64_t seed) {
-  WithImu(GetAddress(), [=](KinetraModel& model, State&) {
-    model.orientationNoise = orientationDegrees;
-    model.angularVelocityNoise = angularVelocityRadiansPerSecond;
-    model.accelerationNoise = accelerationMetersPerSecondSquared;
+int32_t KelvaraSim_Kinetra_SetInvalidGroups(const KelvaraSim_Address* address,
+                                            uint32_t mask) {
+  return OnImu(address, [mask](KinetraModel& model, State&) {
+    model.invalidGroups = mask;
+  });
+}
+
+int32_t KelvaraSim_Kinetra_SetNoise(const KelvaraSim_Address* address,
+                                    double orientation, double angularVelocity,
+                                    double acceleration, uint64_t seed) {
+  return OnImu(address, [=](KinetraModel& model, State&) {
+    model.orientationNoise = orientation;
+    model.angularVelocityNoise = angularVelocity;
+    model.accelerationNoise = acceleration;
     model.noise.Seed(seed);
   });
 }
 
-}  // namespace kelvara::sim
+}  // extern "C"

@@ -16,13 +16,16 @@
 #include "driver/DriverFunctions.hpp"
 #include "driver/DriverRecords.hpp"
 #include "driver/DriverValues.hpp"
+#include "kelvara/Export.h"
 
 extern "C" {
 
+// Exported by the driver module that defines them (KELVARA_EXPORT), also
+// from a library whose other symbols are hidden.
 // NOLINTNEXTLINE(cppcoreguidelines-macro-usage): declares C functions
 #define KELVARA_DRIVER_DECLARATION(device, operation, result, parameters, \
                                    arguments, reply)                      \
-  result KELVARA_##device##_##operation parameters;
+  KELVARA_EXPORT result KELVARA_##device##_##operation parameters;
 KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_DECLARATION)
 #undef KELVARA_DRIVER_DECLARATION
 

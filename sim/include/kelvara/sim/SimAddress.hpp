@@ -1,13 +1,17 @@
 #pragma once
 
 #include <compare>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <wpi/hardware/bus/CANPort.hpp>
 
 #include "kelvara/UsbPort.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
+#include "kelvara/sim/KelvaraSim.h"
+#include "kelvara/sim/detail/SimCall.hpp"
 
 namespace kelvara::sim {
 
@@ -91,12 +95,71 @@ class SimAddress {
   // The simulated driver makes addresses from the numbers it receives.
   friend struct detail::AddressOf;
 
-  SimAddress(SimTransport transport, int port, int canId, std::string path);
+  SimAddress(SimTransport transport, int port, int canId, std::string path)
+      : m_transport{transport},
+        m_port{port},
+        m_canId{canId},
+        m_path{std::move(path)} {}
 
   SimTransport m_transport;
   int m_port;
   int m_canId;
   std::string m_path;
 };
+
+inline SimAddress SimAddress::Usb() {
+  return SimAddress{SimTransport::kUsb, KelvaraSim_kNoUsbPort, 0, {}};
+}
+
+inline SimAddress SimAddress::Usb(UsbPort port) {
+  return SimAddress{SimTransport::kUsb, static_cast<int>(port), 0, {}};
+}
+
+inline SimAddress SimAddress::Serial(std::string_view path) {
+  return SimAddress{SimTransport::kSerial, 0, 0, std::string{path}};
+}
+
+namespace detail {
+
+/// An address as the control functions take it: converts to a pointer to
+/// its C record, which points into the SimAddress, so it must not outlive
+/// it. Made as a temporary in the call's argument list.
+class AddressArg {
+ public:
+  explicit AddressArg(const SimAddress& address) noexcept
+      : m_record{static_cast<std::int32_t>(address.GetTransport()),
+                 address.GetPort(), address.GetCanId(),
+                 address.GetPath().data(), address.GetPath().size()} {}
+
+  // NOLINTNEXTLINE(google-explicit-constructor,hicpp-explicit-conversions)
+  operator const KelvaraSim_Address*() const noexcept { return &m_record; }
+
+ private:
+  KelvaraSim_Address m_record;
+};
+
+/// Calls a control function with the device's address, then args.
+template <typename F, typename... Args>
+void CallAt(const SimAddress& address, F function, Args... args) {
+  Check(function(AddressArg{address}, args...));
+}
+
+/// Calls a control function with the device's address, then args, then a
+/// pointer that receives the T returned.
+template <typename T, typename F, typename... Args>
+T GetAt(const SimAddress& address, F function, Args... args) {
+  T value{};
+  Check(function(AddressArg{address}, args..., &value));
+  return value;
+}
+
+}  // namespace detail
+
+inline bool SimAddress::CanHoldDevice() const noexcept {
+  bool canHold = false;
+  return KelvaraSim_Address_CanHoldDevice(detail::AddressArg{*this},
+                                          &canHold) == KelvaraSim_kOk &&
+         canHold;
+}
 
 }  // namespace kelvara::sim

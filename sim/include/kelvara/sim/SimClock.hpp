@@ -4,6 +4,9 @@
 
 #include <wpi/units/time.hpp>
 
+#include "kelvara/sim/KelvaraSim.h"
+#include "kelvara/sim/detail/SimCall.hpp"
+
 namespace kelvara::sim {
 
 /**
@@ -19,38 +22,35 @@ class SimClock {
 
   /// The simulation time: the timestamp of an IMU sample taken now.
   static wpi::units::second_t Now() {
-    return wpi::units::nanosecond_t{static_cast<double>(NowNanoseconds())};
+    return wpi::units::nanosecond_t{
+        static_cast<double>(detail::Get<std::int64_t>(KelvaraSim_Clock_Now))};
   }
 
   /// Sets the simulation time, rounded to whole nanoseconds; it may go back.
   static void Set(wpi::units::second_t time) {
     const wpi::units::nanosecond_t nanoseconds = time;
-    SetNanoseconds(nanoseconds.value());
+    detail::Call(KelvaraSim_Clock_Set, nanoseconds.value());
   }
 
   /// Moves the simulation time on by dt, rounded to whole nanoseconds.
   static void Advance(wpi::units::second_t dt) {
     const wpi::units::nanosecond_t nanoseconds = dt;
-    AdvanceNanoseconds(nanoseconds.value());
+    detail::Call(KelvaraSim_Clock_Advance, nanoseconds.value());
   }
 
   /// Sets whether the IMU samples report their time as synchronised (true at
   /// first).
-  static void SetSynchronized(bool synchronized);
+  static void SetSynchronized(bool synchronized) {
+    detail::Call(KelvaraSim_Clock_SetSynchronized, synchronized);
+  }
 
   /// Returns true when the IMU samples report their time as synchronised.
-  static bool IsSynchronized();
+  static bool IsSynchronized() {
+    return detail::Get<bool>(KelvaraSim_Clock_IsSynchronized);
+  }
 
   /// Sets the time back to 0 and the synchronised flag back to true.
-  static void Reset();
-
- private:
-  /// The simulation time in nanoseconds.
-  static std::int64_t NowNanoseconds();
-  /// Set() with the time in nanoseconds.
-  static void SetNanoseconds(double nanoseconds);
-  /// Advance() with the step in nanoseconds.
-  static void AdvanceNanoseconds(double nanoseconds);
+  static void Reset() { detail::Call(KelvaraSim_Clock_Reset); }
 };
 
 }  // namespace kelvara::sim

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "kelvara/sim/KelvaraSim.h"
 #include "kelvara/sim/SimAddress.hpp"
+#include "kelvara/sim/detail/SimCall.hpp"
 
 namespace kelvara::sim {
 
@@ -89,7 +91,8 @@ class SimDevice {
 
  protected:
   /// A view of the device of this kind at this address.
-  SimDevice(SimDeviceKind kind, const SimAddress& address);
+  SimDevice(SimDeviceKind kind, const SimAddress& address)
+      : m_kind{kind}, m_address{address} {}
   ~SimDevice() = default;
   /// Another view of the same device.
   SimDevice(const SimDevice&) = default;
@@ -101,8 +104,53 @@ class SimDevice {
   SimDevice& operator=(SimDevice&&) = default;
 
  private:
+  /// The kind's number in the control functions.
+  std::int32_t KindNumber() const noexcept {
+    return static_cast<std::int32_t>(m_kind);
+  }
+
   SimDeviceKind m_kind;
   SimAddress m_address;
 };
+
+inline void SimDevice::Detach() {
+  detail::Call(KelvaraSim_Device_Detach, KindNumber(),
+               detail::AddressArg{m_address});
+}
+
+inline void SimDevice::Attach() {
+  detail::Call(KelvaraSim_Device_Attach, KindNumber(),
+               detail::AddressArg{m_address});
+}
+
+inline bool SimDevice::IsAttached() const {
+  return detail::Get<bool>(KelvaraSim_Device_IsAttached, KindNumber(),
+                           detail::AddressArg{m_address});
+}
+
+inline int SimDevice::GetOpenHandleCount() const {
+  return detail::Get<std::int32_t>(KelvaraSim_Device_GetOpenHandleCount,
+                                   KindNumber(), detail::AddressArg{m_address});
+}
+
+inline void SimDevice::FailNextCalls(int count, std::int32_t code) {
+  detail::Call(KelvaraSim_Device_FailNextCalls, KindNumber(),
+               detail::AddressArg{m_address}, count, code);
+}
+
+inline int SimDevice::GetPendingFailures() const {
+  return detail::Get<std::int32_t>(KelvaraSim_Device_GetPendingFailures,
+                                   KindNumber(), detail::AddressArg{m_address});
+}
+
+inline void SimDevice::DeliverInvalidRecords(bool invalid) {
+  detail::Call(KelvaraSim_Device_DeliverInvalidRecords, KindNumber(),
+               detail::AddressArg{m_address}, invalid);
+}
+
+inline void SimDevice::Reset() {
+  detail::Call(KelvaraSim_Device_Reset, KindNumber(),
+               detail::AddressArg{m_address});
+}
 
 }  // namespace kelvara::sim

@@ -12,8 +12,10 @@
 #include <wpi/units/temperature.hpp>
 
 #include "kelvara/Kinetra.hpp"
+#include "kelvara/sim/KelvaraSim.h"
 #include "kelvara/sim/SimAddress.hpp"
 #include "kelvara/sim/SimDevice.hpp"
+#include "kelvara/sim/detail/SimCall.hpp"
 
 namespace kelvara::sim {
 
@@ -67,15 +69,17 @@ class SimKinetra : public SimDevice {
   };
 
   /// Controls the IMU at address.
-  explicit SimKinetra(const SimAddress& address);
+  explicit SimKinetra(const SimAddress& address)
+      : SimDevice{SimDeviceKind::kKinetra, address} {}
 
   /**
    * Turns the sensor to an orientation. The continuous yaw (the angle)
    * follows by the shortest turn from the previous yaw.
    */
   void SetOrientation(const wpi::math::Rotation3d& orientation) {
-    SetOrientationRadians(orientation.X().value(), orientation.Y().value(),
-                          orientation.Z().value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetOrientation,
+                   orientation.X().value(), orientation.Y().value(),
+                   orientation.Z().value());
   }
 
   /**
@@ -85,15 +89,19 @@ class SimKinetra : public SimDevice {
    */
   void SetYawPitchRoll(wpi::units::degree_t yaw, wpi::units::degree_t pitch,
                        wpi::units::degree_t roll) {
-    SetYawPitchRollDegrees(yaw.value(), pitch.value(), roll.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetYawPitchRoll,
+                   yaw.value(), pitch.value(), roll.value());
   }
 
   /// SetYawPitchRoll() with the present pitch and roll.
-  void SetYaw(wpi::units::degree_t yaw) { SetYawDegrees(yaw.value()); }
+  void SetYaw(wpi::units::degree_t yaw) {
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetYaw, yaw.value());
+  }
 
   /// The true orientation, unaffected by ResetYaw, drift and noise.
   wpi::math::Rotation3d GetOrientation() const {
-    const auto [w, x, y, z] = GetOrientationQuaternion();
+    const auto [w, x, y, z] = detail::GetAt<KelvaraSim_Quaternion>(
+        GetAddress(), KelvaraSim_Kinetra_GetOrientation);
     return wpi::math::Rotation3d{wpi::math::Quaternion{w, x, y, z}};
   }
 
@@ -101,15 +109,16 @@ class SimKinetra : public SimDevice {
   void SetAngularVelocity(wpi::units::radians_per_second_t x,
                           wpi::units::radians_per_second_t y,
                           wpi::units::radians_per_second_t z) {
-    SetAngularVelocityRadiansPerSecond(x.value(), y.value(), z.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetAngularVelocity,
+                   x.value(), y.value(), z.value());
   }
 
   /// Sets the motion acceleration in the sensor frame, gravity excluded.
   void SetLinearAcceleration(wpi::units::meters_per_second_squared_t x,
                              wpi::units::meters_per_second_squared_t y,
                              wpi::units::meters_per_second_squared_t z) {
-    SetLinearAccelerationMetersPerSecondSquared(x.value(), y.value(),
-                                                z.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetLinearAcceleration,
+                   x.value(), y.value(), z.value());
   }
 
   /// Sets the Earth's magnetic field in the world frame (the frame in which
@@ -117,41 +126,64 @@ class SimKinetra : public SimDevice {
   void SetEarthMagneticField(wpi::units::microtesla_t x,
                              wpi::units::microtesla_t y,
                              wpi::units::microtesla_t z) {
-    SetEarthMagneticFieldMicrotesla(x.value(), y.value(), z.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetEarthMagneticField,
+                   x.value(), y.value(), z.value());
   }
 
   /// Sets the temperature that every later sample reports.
   void SetTemperature(wpi::units::celsius_t temperature) {
-    SetTemperatureCelsius(temperature.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetTemperature,
+                   temperature.value());
   }
 
   /// Sets the rate at which the six-axis yaw drifts, counter-clockwise
   /// positive. The drift so far is kept.
   void SetYawDriftRate(wpi::units::degrees_per_second_t rate) {
-    SetYawDriftRateDegreesPerSecond(rate.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetYawDriftRate,
+                   rate.value());
   }
 
   /// Returns true when yaw comes from nine axes, false when from six.
-  bool IsNineAxisYaw() const;
+  bool IsNineAxisYaw() const {
+    return detail::GetAt<bool>(GetAddress(), KelvaraSim_Kinetra_IsNineAxisYaw);
+  }
 
   /// The output rate last set by robot code.
-  std::int32_t GetOutputRate() const;
+  std::int32_t GetOutputRate() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Kinetra_GetOutputRate);
+  }
 
   /// Returns true when robot code enabled this kind of message.
-  bool IsMessageEnabled(KinetraMessage message) const;
+  bool IsMessageEnabled(KinetraMessage message) const {
+    return detail::GetAt<bool>(GetAddress(),
+                               KelvaraSim_Kinetra_IsMessageEnabled,
+                               static_cast<std::int32_t>(message));
+  }
 
   /// The extra integer of the latest opening of this device; 0 before any.
-  std::int32_t GetOpenArgument() const;
+  std::int32_t GetOpenArgument() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Kinetra_GetOpenArgument);
+  }
 
   /// Sets the firmware version that the device reports.
   void SetFirmwareVersion(std::int32_t major, std::int32_t minor,
-                          std::int32_t patch);
+                          std::int32_t patch) {
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetFirmwareVersion, major,
+                   minor, patch);
+  }
 
   /// Sets the sensor identifier that the device reports.
-  void SetSensorUuid(const std::array<std::uint32_t, 3>& uuid);
+  void SetSensorUuid(const std::array<std::uint32_t, 3>& uuid) {
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetSensorUuid, uuid.data());
+  }
 
   /// Sets the eight values that a self-test reports (1: passed, 0: failed).
-  void SetSelfTestResult(const std::array<std::int32_t, 8>& results);
+  void SetSelfTestResult(const std::array<std::int32_t, 8>& results) {
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetSelfTestResult,
+                   results.data());
+  }
 
   /**
    * Marks groups of every later sample invalid: the bits set in mask are
@@ -161,32 +193,17 @@ class SimKinetra : public SimDevice {
    * magnetic field, 0x100 algorithm state, 0x200 temperature). 0 makes every
    * group valid again.
    */
-  void SetInvalidGroups(std::uint32_t mask);
+  void SetInvalidGroups(std::uint32_t mask) {
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetInvalidGroups, mask);
+  }
 
   /// Adds seeded Gaussian noise to every later sample; the same seed and
   /// calls give the same samples.
   void SetNoise(const Noise& noise, std::uint64_t seed) {
-    SetNoiseDeviations(noise.orientation.value(), noise.angularVelocity.value(),
-                       noise.acceleration.value(), seed);
+    detail::CallAt(GetAddress(), KelvaraSim_Kinetra_SetNoise,
+                   noise.orientation.value(), noise.angularVelocity.value(),
+                   noise.acceleration.value(), seed);
   }
-
- private:
-  // The members above in plain numbers, in the units their names say.
-  void SetOrientationRadians(double roll, double pitch, double yaw);
-  void SetYawPitchRollDegrees(double yaw, double pitch, double roll);
-  void SetYawDegrees(double yaw);
-  /// The true orientation as a unit quaternion w, x, y, z.
-  std::array<double, 4> GetOrientationQuaternion() const;
-  void SetAngularVelocityRadiansPerSecond(double x, double y, double z);
-  void SetLinearAccelerationMetersPerSecondSquared(double x, double y,
-                                                   double z);
-  void SetEarthMagneticFieldMicrotesla(double x, double y, double z);
-  void SetTemperatureCelsius(double temperature);
-  void SetYawDriftRateDegreesPerSecond(double rate);
-  void SetNoiseDeviations(double orientationDegrees,
-                          double angularVelocityRadiansPerSecond,
-                          double accelerationMetersPerSecondSquared,
-                          std::uint64_t seed);
 };
 
 }  // namespace kelvara::sim

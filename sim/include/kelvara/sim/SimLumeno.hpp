@@ -6,6 +6,7 @@
 #include <wpi/util/Color.hpp>
 
 #include "kelvara/Lumeno.hpp"
+#include "kelvara/sim/KelvaraSim.h"
 #include "kelvara/sim/SimAddress.hpp"
 #include "kelvara/sim/SimDevice.hpp"
 
@@ -39,53 +40,72 @@ namespace kelvara::sim {
 class SimLumeno : public SimDevice {
  public:
   /// Controls the colour sensor at address.
-  explicit SimLumeno(const SimAddress& address);
+  explicit SimLumeno(const SimAddress& address)
+      : SimDevice{SimDeviceKind::kLumeno, address} {}
 
   /// Puts a surface of this display colour under the sensor.
   void SetSurfaceColor(const wpi::util::Color& color) {
-    SetSurfaceRgb(color.red, color.green, color.blue);
+    detail::CallAt(GetAddress(), KelvaraSim_Lumeno_SetSurfaceRgb, color.red,
+                   color.green, color.blue);
   }
 
   /// Puts a surface of these CIE XYZ tristimulus values under the sensor (on
   /// the scale where a linear sRGB component of 1 is full intensity).
-  void SetSurfaceXyz(double x, double y, double z);
+  void SetSurfaceXyz(double x, double y, double z) {
+    detail::CallAt(GetAddress(), KelvaraSim_Lumeno_SetSurfaceXyz, x, y, z);
+  }
 
   /// The sample time in milliseconds last set by robot code.
-  std::int32_t GetSampleTime() const;
+  std::int32_t GetSampleTime() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Lumeno_GetSampleTime);
+  }
 
   /// The LED brightness, 0 to 100.
-  std::int32_t GetLedBrightness() const;
+  std::int32_t GetLedBrightness() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Lumeno_GetLedBrightness);
+  }
 
   /// Returns true when robot code switched the status LED on.
-  bool IsStatusLedOn() const;
+  bool IsStatusLedOn() const {
+    return detail::GetAt<bool>(GetAddress(), KelvaraSim_Lumeno_IsStatusLedOn);
+  }
 
   /// The value robot code gave the status LED.
-  std::int32_t GetStatusLedValue() const;
+  std::int32_t GetStatusLedValue() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Lumeno_GetStatusLedValue);
+  }
 
   /// The measure mode last set by robot code.
-  LumenoMeasureMode GetMeasureMode() const;
+  LumenoMeasureMode GetMeasureMode() const {
+    return static_cast<LumenoMeasureMode>(detail::GetAt<std::int32_t>(
+        GetAddress(), KelvaraSim_Lumeno_GetMeasureMode));
+  }
 
   /// The distance of the fixed-distance mode, as robot code last gave it.
   wpi::units::millimeter_t GetFixedDistance() const {
-    return wpi::units::millimeter_t{GetFixedDistanceMillimeters()};
+    return wpi::units::millimeter_t{detail::GetAt<double>(
+        GetAddress(), KelvaraSim_Lumeno_GetFixedDistance)};
   }
 
   /// Sets the firmware version; each part is kept in 0 to 255.
   void SetFirmwareVersion(std::uint8_t major, std::uint8_t minor,
-                          std::uint8_t patch);
+                          std::uint8_t patch) {
+    detail::CallAt(GetAddress(), KelvaraSim_Lumeno_SetFirmwareVersion, major,
+                   minor, patch);
+  }
 
   /**
    * Adds seeded Gaussian noise to every later sample: each of X, Y and Z is
    * multiplied by 1 plus a draw with this standard deviation (0 adds none).
    * The same seed and calls give the same samples.
    */
-  void SetNoise(double relativeStdDev, std::uint64_t seed);
-
- private:
-  /// SetSurfaceColor with the colour's sRGB components, 0 to 1.
-  void SetSurfaceRgb(double red, double green, double blue);
-  /// GetFixedDistance in millimetres.
-  double GetFixedDistanceMillimeters() const;
+  void SetNoise(double relativeStdDev, std::uint64_t seed) {
+    detail::CallAt(GetAddress(), KelvaraSim_Lumeno_SetNoise, relativeStdDev,
+                   seed);
+  }
 };
 
 }  // namespace kelvara::sim

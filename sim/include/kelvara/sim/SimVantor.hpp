@@ -8,6 +8,7 @@
 #include <wpi/units/angle.hpp>
 #include <wpi/units/length.hpp>
 
+#include "kelvara/sim/KelvaraSim.h"
 #include "kelvara/sim/SimAddress.hpp"
 #include "kelvara/sim/SimDevice.hpp"
 
@@ -46,7 +47,8 @@ namespace kelvara::sim {
 class SimVantor : public SimDevice {
  public:
   /// Controls the ranger at address.
-  explicit SimVantor(const SimAddress& address);
+  explicit SimVantor(const SimAddress& address)
+      : SimDevice{SimDeviceKind::kVantor, address} {}
 
   /**
    * Puts a flat target in view, crossing the sensor's axis at distance. A
@@ -60,7 +62,8 @@ class SimVantor : public SimDevice {
                  wpi::units::degree_t tiltVertical = wpi::units::degree_t{0}) {
     const wpi::units::radian_t horizontal = tiltHorizontal;
     const wpi::units::radian_t vertical = tiltVertical;
-    SetTargetRaw(distance.value(), horizontal.value(), vertical.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Vantor_SetTarget, distance.value(),
+                   horizontal.value(), vertical.value());
   }
 
   /**
@@ -77,51 +80,61 @@ class SimVantor : public SimDevice {
     }
     std::transform(distances.begin(), distances.end(), millimeters.begin(),
                    [](wpi::units::millimeter_t d) { return d.value(); });
-    return SetZoneMillimeters(std::span{millimeters.data(), distances.size()});
+    return detail::GetAt<bool>(GetAddress(), KelvaraSim_Vantor_SetZoneDistances,
+                               millimeters.data(),
+                               static_cast<std::uint64_t>(distances.size()));
   }
 
   /// Leaves nothing in view: every zone reports no reading.
-  void ClearScene();
+  void ClearScene() {
+    detail::CallAt(GetAddress(), KelvaraSim_Vantor_ClearScene);
+  }
 
   /// Sets the farthest distance that gives a reading, 0 to 32767 mm (values
   /// beyond are clamped).
   void SetRangeLimit(wpi::units::millimeter_t limit) {
-    SetRangeLimitMillimeters(limit.value());
+    detail::CallAt(GetAddress(), KelvaraSim_Vantor_SetRangeLimit,
+                   limit.value());
   }
 
   /// The number of zones of the grid in use, 16 or 64.
-  std::int32_t GetZoneCount() const;
+  std::int32_t GetZoneCount() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Vantor_GetZoneCount);
+  }
 
   /// The output rate last set by robot code.
-  std::int32_t GetOutputRate() const;
+  std::int32_t GetOutputRate() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Vantor_GetOutputRate);
+  }
 
   /// The ranging frequency last set by robot code.
-  std::int32_t GetRangingFrequency() const;
+  std::int32_t GetRangingFrequency() const {
+    return detail::GetAt<std::int32_t>(GetAddress(),
+                                       KelvaraSim_Vantor_GetRangingFrequency);
+  }
 
   /// The zone mask last set by robot code.
-  std::uint64_t GetZoneMask() const;
+  std::uint64_t GetZoneMask() const {
+    return detail::GetAt<std::uint64_t>(GetAddress(),
+                                        KelvaraSim_Vantor_GetZoneMask);
+  }
 
   /// Sets the firmware version that the configuration reports.
   void SetFirmwareVersion(std::int32_t major, std::int32_t minor,
-                          std::int32_t patch);
+                          std::int32_t patch) {
+    detail::CallAt(GetAddress(), KelvaraSim_Vantor_SetFirmwareVersion, major,
+                   minor, patch);
+  }
 
   /// Adds seeded Gaussian noise with this standard deviation to every zone's
   /// reading (0 adds none); a reading never goes below 0. The same seed and
   /// calls give the same scans.
   void SetNoise(wpi::units::millimeter_t stdDev, std::uint64_t seed) {
-    SetNoiseMillimeters(stdDev.value(), seed);
+    detail::CallAt(GetAddress(), KelvaraSim_Vantor_SetNoise, stdDev.value(),
+                   seed);
   }
-
- private:
-  /// SetTarget with the distance in millimetres and the tilts in radians.
-  void SetTargetRaw(double millimeters, double tiltHorizontal,
-                    double tiltVertical);
-  /// SetZoneDistances in millimetres.
-  bool SetZoneMillimeters(std::span<const double> millimeters);
-  /// SetRangeLimit in millimetres.
-  void SetRangeLimitMillimeters(double millimeters);
-  /// SetNoise with the standard deviation in millimetres.
-  void SetNoiseMillimeters(double stdDev, std::uint64_t seed);
 };
 
 }  // namespace kelvara::sim
