@@ -4,10 +4,13 @@
 #include <array>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <optional>
-#include <ostream>
+#include <string>
 #include <tuple>
 #include <utility>
+#include <variant>
+#include <vector>
 
 #include "driver/KelvaraLibDriver.hpp"
 
@@ -15,18 +18,17 @@ namespace kelvara::testing {
 
 namespace {
 
-constexpr std::size_t kMaxArguments = 4;
+constexpr std::size_t kMaxArguments = KelvaraRecording_kMaxArguments;
 constexpr std::size_t kReservedCalls = 4096;
 
-constexpr std::array<std::string_view, kDriverFunctionCount> kNames{
-    KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)};
-
 /// A call as stored while recording: fixed size, so that recording it
-/// allocates nothing.
+/// allocates nothing (a path up to the string's own room). A text argument's
+/// bytes are the path.
 struct StoredCall {
   DriverFunction function{};
   std::size_t count = 0;
-  std::array<DriverArgument, kMaxArguments> arguments;
+  std::array<KelvaraRecording_Argument, kMaxArguments> arguments{};
+  std::string path;
 };
 
 /// What one function is programmed to answer.
@@ -65,23 +67,37 @@ Answer& AnswerOf(State& state, DriverFunction function) {
   return state.answers[static_cast<std::size_t>(function)];
 }
 
-DriverArgument ToArgument(std::int32_t value) {
-  return std::int64_t{value};
+KelvaraRecording_Argument ToArgument(StoredCall& /*call*/, std::int32_t value) {
+  KelvaraRecording_Argument argument{};
+  argument.kind = KelvaraRecording_kInteger;
+  argument.integer = value;
+  return argument;
 }
-DriverArgument ToArgument(std::uint64_t value) {
-  return value;
+KelvaraRecording_Argument ToArgument(StoredCall& /*call*/,
+                                     std::uint64_t value) {
+  KelvaraRecording_Argument argument{};
+  argument.kind = KelvaraRecording_kUnsigned;
+  argument.unsignedInteger = value;
+  return argument;
 }
-DriverArgument ToArgument(double value) {
-  return value;
+KelvaraRecording_Argument ToArgument(StoredCall& /*call*/, double value) {
+  KelvaraRecording_Argument argument{};
+  argument.kind = KelvaraRecording_kNumber;
+  argument.number = value;
+  return argument;
 }
-DriverArgument ToArgument(const char* text) {
-  return std::string{text};
+KelvaraRecording_Argument ToArgument(StoredCall& call, const char* text) {
+  call.path = text;
+  KelvaraRecording_Argument argument{};
+  argument.kind = KelvaraRecording_kText;
+  argument.textLength = call.path.size();
+  return argument;
 }
 
 template <typename Arguments, std::size_t... I>
 void Store(StoredCall& call, const Arguments& arguments,
            std::index_sequence<I...> /*indices*/) {
-  ((call.arguments[I] = ToArgument(std::get<I>(arguments))), ...);
+  ((call.arguments[I] = ToArgument(call, std::get<I>(arguments))), ...);
 }
 
 /// Records a call with the first Count of its arguments.
@@ -137,7 +153,7 @@ std::int32_t Respond(Args... args) {
   if constexpr (kReply.kind == driver::Reply::Kind::kHandle) {
     std::int32_t* status = std::get<kCount - 1>(arguments);
     StoredCall& call = Record<kCount - 1>(state, kFunction, arguments);
-    call.arguments[call.count++] = ToArgument(*status);
+    call.arguments[call.count++] = ToArgument(call, *status);
     const std::int32_t handle = ResultOf(state, kFunction, true);
     if (state.createStatus) {
       *status = *state.createStatus;
@@ -156,138 +172,174 @@ std::int32_t Respond(Args... args) {
   }
 }
 
-std::vector<DriverCall> Collect(const State& state,
-                                std::optional<DriverFunction> only) {
-  std::vector<DriverCall> result;
-  for (const auto& stored : state.calls) {
-    if (only && stored.function != *only) {
-      continue;
-    }
-    result.push_back(
-        DriverCall{stored.function,
-                   {stored.arguments.begin(),
-                    stored.arguments.begin() +
-                        static_cast<std::ptrdiff_t>(stored.count)}});
+/// Runs a control function's work under the state's lock and gives its
+/// result code.
+template <typename F>
+std::int32_t Guard(F&& work) noexcept {
+  try {
+    State& state = GetState();
+    std::scoped_lock lock{state.mutex};
+    std::forward<F>(work)(state);
+    return KelvaraRecording_kOk;
+  } catch (const std::bad_alloc&) {
+    return KelvaraRecording_kOutOfMemory;
+  } catch (...) {
+    return KelvaraRecording_kFailed;
   }
-  return result;
+}
+
+/// Runs a control function's work on one function's answer; refuses an
+/// unknown function.
+template <typename F>
+std::int32_t OnAnswer(std::int32_t function, F&& work) noexcept {
+  if (function < 0 || function >= kDriverFunctionCount) {
+    return KelvaraRecording_kInvalidArgument;
+  }
+  return Guard([function, &work](State& state) {
+    std::forward<F>(work)(
+        AnswerOf(state, static_cast<DriverFunction>(function)));
+  });
+}
+
+/// size bytes at data as a record; empty for none.
+std::vector<std::byte> RecordOf(const std::uint8_t* data, std::uint64_t size) {
+  const auto* bytes = reinterpret_cast<const std::byte*>(
+      data);  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast): both bytes
+  return size == 0 ? std::vector<std::byte>{}
+                   : std::vector<std::byte>(bytes, bytes + size);
+}
+
+/// Whether a stored call is one of those asked for.
+bool Matches(const StoredCall& call, std::int32_t function) {
+  return function == KelvaraRecording_kAllFunctions ||
+         static_cast<std::int32_t>(call.function) == function;
 }
 
 }  // namespace
 
-std::string_view GetName(DriverFunction function) {
-  return kNames.at(static_cast<std::size_t>(function));
-}
-
-std::ostream& operator<<(std::ostream& os, const DriverCall& call) {
-  os << GetName(call.function) << '(';
-  const char* separator = "";
-  for (const auto& argument : call.arguments) {
-    os << separator;
-    std::visit(
-        [&os](const auto& value) {
-          if constexpr (std::is_same_v<std::decay_t<decltype(value)>,
-                                       std::string>) {
-            os << '"' << value << '"';
-          } else {
-            os << value;
-          }
-        },
-        argument);
-    separator = ", ";
-  }
-  return os << ')';
-}
-
-RecordingDriver::RecordingDriver() {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  state.Reset();
-}
-
-RecordingDriver::~RecordingDriver() {
-  try {
-    State& state = GetState();
-    std::scoped_lock lock{state.mutex};
-    state.Reset();
-  } catch (...) {
-    // Only reserving room for the next test's calls can fail here; the next
-    // RecordingDriver resets the state again.
-  }
-}
-
-void RecordingDriver::SetResult(DriverFunction function, std::int32_t result) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  AnswerOf(state, function).result = result;
-}
-
-void RecordingDriver::QueueResults(
-    DriverFunction function, std::initializer_list<std::int32_t> results) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  auto& queued = AnswerOf(state, function).queued;
-  queued.insert(queued.end(), results.begin(), results.end());
-}
-
-void RecordingDriver::SetRecord(DriverFunction function,
-                                std::span<const std::byte> bytes) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  AnswerOf(state, function).record.emplace(bytes.begin(), bytes.end());
-}
-
-void RecordingDriver::QueueRecord(DriverFunction function,
-                                  std::span<const std::byte> bytes) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  AnswerOf(state, function)
-      .queuedRecords.emplace_back(bytes.begin(), bytes.end());
-}
-
-void RecordingDriver::SetFill(DriverFunction function, std::byte marker) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  AnswerOf(state, function).fill = marker;
-}
-
-void RecordingDriver::SetCreateStatus(std::int32_t status) {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  state.createStatus = status;
-}
-
-std::vector<DriverCall> RecordingDriver::Calls() const {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  return Collect(state, std::nullopt);
-}
-
-std::vector<DriverCall> RecordingDriver::CallsTo(
-    DriverFunction function) const {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  return Collect(state, function);
-}
-
-std::size_t RecordingDriver::CountOf(DriverFunction function) const {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  return static_cast<std::size_t>(
-      std::count_if(state.calls.begin(), state.calls.end(),
-                    [function](const StoredCall& call) {
-                      return call.function == function;
-                    }));
-}
-
-void RecordingDriver::ClearCalls() {
-  State& state = GetState();
-  std::scoped_lock lock{state.mutex};
-  state.calls.clear();
-}
-
 }  // namespace kelvara::testing
 
+using kelvara::testing::Guard;
+using kelvara::testing::OnAnswer;
+using kelvara::testing::RecordOf;
+using kelvara::testing::State;
+
 extern "C" {
+
+int32_t KelvaraRecording_Reset(void) {
+  return Guard([](State& state) { state.Reset(); });
+}
+
+int32_t KelvaraRecording_SetResult(int32_t function, int32_t result) {
+  return OnAnswer(function, [result](kelvara::testing::Answer& answer) {
+    answer.result = result;
+  });
+}
+
+int32_t KelvaraRecording_QueueResults(int32_t function, const int32_t* results,
+                                      uint64_t count) {
+  if (results == nullptr && count != 0) {
+    return KelvaraRecording_kInvalidArgument;
+  }
+  return OnAnswer(function, [results, count](kelvara::testing::Answer& answer) {
+    if (count != 0) {
+      answer.queued.insert(answer.queued.end(), results, results + count);
+    }
+  });
+}
+
+int32_t KelvaraRecording_SetRecord(int32_t function, const uint8_t* bytes,
+                                   uint64_t size) {
+  if (bytes == nullptr && size != 0) {
+    return KelvaraRecording_kInvalidArgument;
+  }
+  return OnAnswer(function, [bytes, size](kelvara::testing::Answer& answer) {
+    answer.record = RecordOf(bytes, size);
+  });
+}
+
+int32_t KelvaraRecording_QueueRecord(int32_t function, const uint8_t* bytes,
+                                     uint64_t size) {
+  if (bytes == nullptr && size != 0) {
+    return KelvaraRecording_kInvalidArgument;
+  }
+  return OnAnswer(function, [bytes, size](kelvara::testing::Answer& answer) {
+    answer.queuedRecords.push_back(RecordOf(bytes, size));
+  });
+}
+
+int32_t KelvaraRecording_SetFill(int32_t function, uint8_t marker) {
+  return OnAnswer(function, [marker](kelvara::testing::Answer& answer) {
+    answer.fill = std::byte{marker};
+  });
+}
+
+int32_t KelvaraRecording_SetCreateStatus(int32_t status) {
+  return Guard([status](State& state) { state.createStatus = status; });
+}
+
+int32_t KelvaraRecording_GetCalls(int32_t function,
+                                  KelvaraRecording_Call* calls,
+                                  uint64_t capacity, char* text,
+                                  uint64_t textCapacity, uint64_t* count,
+                                  uint64_t* textLength) {
+  if (count == nullptr || textLength == nullptr ||
+      (calls == nullptr && capacity != 0) ||
+      (text == nullptr && textCapacity != 0)) {
+    return KelvaraRecording_kInvalidArgument;
+  }
+  return Guard([&](State& state) {
+    // Sizes first, then the copy, only when everything fits.
+    std::uint64_t matching = 0;
+    std::uint64_t length = 0;
+    for (const auto& stored : state.calls) {
+      if (kelvara::testing::Matches(stored, function)) {
+        ++matching;
+        length += stored.path.size();
+      }
+    }
+    *count = matching;
+    *textLength = length;
+    if (matching > capacity || length > textCapacity) {
+      return;
+    }
+    std::uint64_t offset = 0;
+    for (const auto& stored : state.calls) {
+      if (!kelvara::testing::Matches(stored, function)) {
+        continue;
+      }
+      KelvaraRecording_Call& record = *calls++;
+      record.function = static_cast<std::int32_t>(stored.function);
+      record.argumentCount = static_cast<std::int32_t>(stored.count);
+      std::copy(stored.arguments.begin(), stored.arguments.end(),
+                std::begin(record.arguments));
+      for (auto& argument : record.arguments) {
+        if (argument.kind == KelvaraRecording_kText) {
+          argument.textOffset = offset;
+        }
+      }
+      std::memcpy(text + offset, stored.path.data(), stored.path.size());
+      offset += stored.path.size();
+    }
+  });
+}
+
+int32_t KelvaraRecording_CountOf(int32_t function, uint64_t* count) {
+  if (count == nullptr) {
+    return KelvaraRecording_kInvalidArgument;
+  }
+  return Guard([function, count](State& state) {
+    *count = static_cast<std::uint64_t>(std::count_if(
+        state.calls.begin(), state.calls.end(),
+        [function](const kelvara::testing::StoredCall& call) {
+          return static_cast<std::int32_t>(call.function) == function;
+        }));
+  });
+}
+
+int32_t KelvaraRecording_ClearCalls(void) {
+  return Guard([](State& state) { state.calls.clear(); });
+}
 
 // Defines the C functions; the arguments come already in parentheses.
 // NOLINTBEGIN(cppcoreguidelines-macro-usage,bugprone-macro-parentheses)

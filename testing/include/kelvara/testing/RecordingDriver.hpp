@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <iosfwd>
 #include <iterator>
+#include <new>
+#include <ostream>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "driver/DriverFunctions.hpp"
+#include "kelvara/testing/KelvaraRecording.h"
 
 namespace kelvara::testing {
 
@@ -25,6 +29,46 @@ enum class DriverFunction : int {
 /// The number of driver functions: every DriverFunction lies below it.
 inline constexpr int kDriverFunctionCount = static_cast<int>(
     std::size({KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)}));
+
+struct DriverCall;
+
+namespace detail {
+
+/// The driver functions' C names, by number.
+inline constexpr std::array<std::string_view, kDriverFunctionCount>
+    kDriverFunctionNames{KELVARA_DRIVER_FUNCTIONS(KELVARA_DRIVER_NAME)};
+
+/// A function's number in the control functions.
+constexpr std::int32_t Number(DriverFunction function) noexcept {
+  return static_cast<std::int32_t>(function);
+}
+
+/// Bytes as the control functions take them.
+inline const std::uint8_t* Bytes(std::span<const std::byte> bytes) noexcept {
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): both bytes
+  return reinterpret_cast<const std::uint8_t*>(bytes.data());
+}
+
+/// Raises the failure that a control function's code reports: an unknown
+/// function as std::invalid_argument, the allocation failure as
+/// std::bad_alloc, anything else as a runtime error.
+inline void Check(std::int32_t code) {
+  switch (code) {
+    case KelvaraRecording_kOk:
+      return;
+    case KelvaraRecording_kInvalidArgument:
+      throw std::invalid_argument{"kelvara::testing: no such driver function"};
+    case KelvaraRecording_kOutOfMemory:
+      throw std::bad_alloc{};
+    default:
+      throw std::runtime_error{"kelvara::testing: the recording driver failed"};
+  }
+}
+
+/// The recorded calls of one function, or of all.
+std::vector<DriverCall> CollectCalls(std::int32_t function);
+
+}  // namespace detail
 
 /// The driver function's C name, such as "KELVARA_Kinetra_GetData".
 std::string_view GetName(DriverFunction function);
@@ -72,8 +116,12 @@ std::ostream& operator<<(std::ostream& os, const DriverCall& call);
  */
 class RecordingDriver {
  public:
-  RecordingDriver();
-  ~RecordingDriver();
+  RecordingDriver() { detail::Check(KelvaraRecording_Reset()); }
+  ~RecordingDriver() {
+    // Only reserving room for the next test's calls can fail here; the next
+    // RecordingDriver resets the state again.
+    static_cast<void>(KelvaraRecording_Reset());
+  }
   RecordingDriver(const RecordingDriver&) = delete;
   RecordingDriver& operator=(const RecordingDriver&) = delete;
   RecordingDriver(RecordingDriver&&) = delete;
@@ -83,12 +131,17 @@ class RecordingDriver {
   /// create functions, a mode for KELVARA_CanBus_GetMode, a nonzero-is-true
   /// answer for the IsConnected functions, a result code otherwise). Queued
   /// results are used first.
-  void SetResult(DriverFunction function, std::int32_t result);
+  void SetResult(DriverFunction function, std::int32_t result) {
+    detail::Check(KelvaraRecording_SetResult(detail::Number(function), result));
+  }
 
   /// Makes the next calls of the function return these results, one per call
   /// in order; after them the function answers as before.
   void QueueResults(DriverFunction function,
-                    std::initializer_list<std::int32_t> results);
+                    std::initializer_list<std::int32_t> results) {
+    detail::Check(KelvaraRecording_QueueResults(
+        detail::Number(function), std::data(results), results.size()));
+  }
 
   /**
    * Makes every later call of a function that fills a caller's buffer (the
@@ -97,7 +150,10 @@ class RecordingDriver {
    * whatever result it returns. Bytes beyond the buffer's size are not
    * copied.
    */
-  void SetRecord(DriverFunction function, std::span<const std::byte> bytes);
+  void SetRecord(DriverFunction function, std::span<const std::byte> bytes) {
+    detail::Check(KelvaraRecording_SetRecord(
+        detail::Number(function), detail::Bytes(bytes), bytes.size()));
+  }
 
   /// SetRecord with the bytes of a plain value, such as a KinetraData.
   template <typename T>
@@ -113,7 +169,10 @@ class RecordingDriver {
    * SetRecord. A queue of different records shows which call a value came
    * from.
    */
-  void QueueRecord(DriverFunction function, std::span<const std::byte> bytes);
+  void QueueRecord(DriverFunction function, std::span<const std::byte> bytes) {
+    detail::Check(KelvaraRecording_QueueRecord(
+        detail::Number(function), detail::Bytes(bytes), bytes.size()));
+  }
 
   /// QueueRecord with the bytes of a plain value, such as a KinetraData.
   template <typename T>
@@ -129,23 +188,110 @@ class RecordingDriver {
    * marker proves that the buffer was read; a result that does not, after a
    * failed call, proves that it was not.
    */
-  void SetFill(DriverFunction function, std::byte marker);
+  void SetFill(DriverFunction function, std::byte marker) {
+    detail::Check(KelvaraRecording_SetFill(
+        detail::Number(function), std::to_integer<std::uint8_t>(marker)));
+  }
 
   /// Makes the create functions write this value through their status
   /// pointer (by default they leave it as it is).
-  void SetCreateStatus(std::int32_t status);
+  void SetCreateStatus(std::int32_t status) {
+    detail::Check(KelvaraRecording_SetCreateStatus(status));
+  }
 
   /// Every call received since the last reset, oldest first.
-  std::vector<DriverCall> Calls() const;
+  std::vector<DriverCall> Calls() const {
+    return detail::CollectCalls(KelvaraRecording_kAllFunctions);
+  }
 
   /// The calls of one function, oldest first.
-  std::vector<DriverCall> CallsTo(DriverFunction function) const;
+  std::vector<DriverCall> CallsTo(DriverFunction function) const {
+    return detail::CollectCalls(detail::Number(function));
+  }
 
   /// How many times the function was called.
-  std::size_t CountOf(DriverFunction function) const;
+  std::size_t CountOf(DriverFunction function) const {
+    std::uint64_t count = 0;
+    detail::Check(KelvaraRecording_CountOf(detail::Number(function), &count));
+    return static_cast<std::size_t>(count);
+  }
 
   /// Forgets the recorded calls; programmed answers stay.
-  void ClearCalls();
+  void ClearCalls() { detail::Check(KelvaraRecording_ClearCalls()); }
 };
+
+inline std::string_view GetName(DriverFunction function) {
+  return detail::kDriverFunctionNames.at(static_cast<std::size_t>(function));
+}
+
+inline std::ostream& operator<<(std::ostream& os, const DriverCall& call) {
+  os << GetName(call.function) << '(';
+  const char* separator = "";
+  for (const auto& argument : call.arguments) {
+    os << separator;
+    std::visit(
+        [&os](const auto& value) {
+          if constexpr (std::is_same_v<std::decay_t<decltype(value)>,
+                                       std::string>) {
+            os << '"' << value << '"';
+          } else {
+            os << value;
+          }
+        },
+        argument);
+    separator = ", ";
+  }
+  return os << ')';
+}
+
+namespace detail {
+
+inline std::vector<DriverCall> CollectCalls(std::int32_t function) {
+  std::vector<KelvaraRecording_Call> records;
+  std::string text;
+  std::uint64_t count = 0;
+  std::uint64_t textLength = 0;
+  // The first call tells the sizes; calls recorded meanwhile on another
+  // thread may ask for one more round.
+  for (;;) {
+    Check(KelvaraRecording_GetCalls(function, records.data(), records.size(),
+                                    text.data(), text.size(), &count,
+                                    &textLength));
+    if (count <= records.size() && textLength <= text.size()) {
+      break;
+    }
+    records.resize(static_cast<std::size_t>(count));
+    text.resize(static_cast<std::size_t>(textLength));
+  }
+  std::vector<DriverCall> calls;
+  calls.reserve(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < count; ++i) {
+    const KelvaraRecording_Call& record = records[i];
+    DriverCall& call = calls.emplace_back(
+        DriverCall{static_cast<DriverFunction>(record.function), {}});
+    for (std::int32_t j = 0; j < record.argumentCount; ++j) {
+      const KelvaraRecording_Argument& argument =
+          record.arguments[static_cast<std::size_t>(j)];
+      switch (argument.kind) {
+        case KelvaraRecording_kInteger:
+          call.arguments.emplace_back(argument.integer);
+          break;
+        case KelvaraRecording_kUnsigned:
+          call.arguments.emplace_back(argument.unsignedInteger);
+          break;
+        case KelvaraRecording_kNumber:
+          call.arguments.emplace_back(argument.number);
+          break;
+        default:
+          call.arguments.emplace_back(
+              text.substr(static_cast<std::size_t>(argument.textOffset),
+                          static_cast<std::size_t>(argument.textLength)));
+      }
+    }
+  }
+  return calls;
+}
+
+}  // namespace detail
 
 }  // namespace kelvara::testing
