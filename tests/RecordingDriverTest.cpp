@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <span>
 #include <sstream>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "driver/KelvaraLibDriver.hpp"
+#include "kelvara/testing/KelvaraRecording.h"
 #include "kelvara/testing/RecordingDriver.hpp"
 
 namespace {
@@ -81,6 +83,36 @@ TEST(RecordingDriverTest, CallsPrintReadably) {
   EXPECT_EQ(text.str(),
             "KELVARA_Kinetra_CreateSerial(\"/dev/ttyS0\", 3, 0)\n"
             "KELVARA_Vantor_SetZoneMask(2, 9223372036854775809)\n");
+}
+
+TEST(RecordingDriverTest, CFunctionsRefuseBadArgumentsAndAskForRoom) {
+  RecordingDriver driver;
+  for (const std::int32_t code :
+       {KelvaraRecording_SetResult(-1, 0),
+        KelvaraRecording_SetFill(kelvara::testing::kDriverFunctionCount, 0),
+        KelvaraRecording_QueueResults(0, nullptr, 1),
+        KelvaraRecording_SetRecord(0, nullptr, 1),
+        KelvaraRecording_CountOf(0, nullptr)}) {
+    EXPECT_EQ(code, KelvaraRecording_kInvalidArgument);
+  }
+  EXPECT_THROW(
+      driver.SetResult(static_cast<kelvara::testing::DriverFunction>(99), 0),
+      std::invalid_argument);
+  // Too little room for the path: the sizes come back, nothing else.
+  std::int32_t status = 0;
+  KELVARA_Lumeno_CreateSerial("/dev/ttyS0", &status);
+  KelvaraRecording_Call call{};
+  call.function = -2;
+  std::array<char, 9> text{};
+  std::uint64_t count = 0;
+  std::uint64_t length = 0;
+  EXPECT_EQ(
+      KelvaraRecording_GetCalls(KelvaraRecording_kAllFunctions, &call, 1,
+                                text.data(), text.size(), &count, &length),
+      KelvaraRecording_kOk);
+  EXPECT_EQ(count, 1u);
+  EXPECT_EQ(length, 10u);
+  EXPECT_EQ(call.function, -2);
 }
 
 }  // namespace

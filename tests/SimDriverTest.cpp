@@ -28,6 +28,7 @@
 
 #include "driver/KelvaraLibDriver.hpp"
 #include "hal/StandInHal.hpp"
+#include "kelvara/sim/KelvaraSim.h"
 #include "support/SimTest.hpp"
 
 namespace {
@@ -676,6 +677,27 @@ TEST(SimCanBusTest, EveryPortKeepsItsOwnModeAndRefusesWhatItCannotDo) {
   EXPECT_EQ(port.GetRequestCount(), 3);
   port.SetMode(CanBusMode::kMode0);
   EXPECT_EQ(CanBus::GetMode(CANPort::CAN_S4), CanBusMode::kMode0);
+}
+
+// The C control functions refuse, with a code, what the C++ classes never
+// pass.
+TEST(SimControlTest, CFunctionsRefuseNullsUnknownKindsAndTransports) {
+  const std::string path = TestPath();
+  const KelvaraSim_Address good{KelvaraSim_kSerial, 0, 0, path.data(),
+                                path.size()};
+  const KelvaraSim_Address unknown{7, 0, 0, nullptr, 0};
+  const KelvaraSim_Address nullPath{KelvaraSim_kSerial, 0, 0, nullptr, 3};
+  bool flag = false;
+  for (const std::int32_t code :
+       {KelvaraSim_Device_IsAttached(KelvaraSim_kKinetra, nullptr, &flag),
+        KelvaraSim_Device_IsAttached(3, &good, &flag),
+        KelvaraSim_Device_Detach(KelvaraSim_kVantor, &unknown),
+        KelvaraSim_Kinetra_SetYaw(&nullPath, 1.0),
+        KelvaraSim_Kinetra_IsNineAxisYaw(&good, nullptr),
+        KelvaraSim_Address_CanHoldDevice(&unknown, &flag),
+        KelvaraSim_Clock_Now(nullptr), KelvaraSim_CanBus_GetMode(0, nullptr)}) {
+    EXPECT_EQ(code, KelvaraSim_kInvalidArgument);
+  }
 }
 
 // The simulated IMU from several threads at once. CI runs this suite under
