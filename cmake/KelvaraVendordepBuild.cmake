@@ -160,7 +160,8 @@ set(sources PATTERN *.cpp PATTERN *.hpp)
 # The library: its public headers only (the WPILib stand-in's are no part of
 # it; robot projects bring WPILib).
 write_pom(${LIB_ARTIFACT})
-stage_dir(${LIB_ARTIFACT} headers ${SOURCE_DIR}/include/kelvara kelvara PATTERN *.hpp)
+stage_dir(${LIB_ARTIFACT} headers ${SOURCE_DIR}/include/kelvara kelvara
+  PATTERN *.hpp PATTERN *.h)
 stage_dir(${LIB_ARTIFACT} sources ${SOURCE_DIR}/src "" ${sources})
 zip_staged(${LIB_ARTIFACT} headers)
 zip_staged(${LIB_ARTIFACT} sources)
@@ -170,7 +171,7 @@ zip_binaries(${LIB_ARTIFACT} libKelvaraLib.so shared ""
 # The simulated driver module with its control interface.
 write_pom(${SIM_ARTIFACT})
 stage_dir(${SIM_ARTIFACT} headers ${SOURCE_DIR}/sim/include/kelvara/sim kelvara/sim
-  PATTERN *.hpp)
+  PATTERN *.hpp PATTERN *.h)
 stage_dir(${SIM_ARTIFACT} sources ${SOURCE_DIR}/sim/src "" ${sources})
 zip_staged(${SIM_ARTIFACT} headers)
 zip_staged(${SIM_ARTIFACT} sources)
@@ -180,7 +181,7 @@ zip_binaries(${SIM_ARTIFACT} libKelvaraLibDriver.so shared "" ${DESKTOP_PLATFORM
 # that tests fill, included as "driver/DriverRecords.hpp".
 write_pom(${TESTING_ARTIFACT})
 stage_dir(${TESTING_ARTIFACT} headers ${SOURCE_DIR}/testing/include/kelvara/testing
-  kelvara/testing PATTERN *.hpp)
+  kelvara/testing PATTERN *.hpp PATTERN *.h)
 stage_dir(${TESTING_ARTIFACT} headers ${SOURCE_DIR}/src/driver driver PATTERN *.hpp)
 stage_dir(${TESTING_ARTIFACT} sources ${SOURCE_DIR}/testing/src "" ${sources})
 zip_staged(${TESTING_ARTIFACT} headers)

@@ -1,4 +1,4 @@
-/*
+/** @file
  * The simulated driver's control interface as C functions, which programs
  * built with any compiler and standard library can call. The C++ classes of
  * kelvara/sim (SimKinetra, SimClock, ...) are inline code over these; the

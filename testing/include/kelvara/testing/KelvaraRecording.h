@@ -1,4 +1,4 @@
-/*
+/** @file
  * The recording driver's control interface as C functions, which test
  * programs built with any compiler and standard library can call. The C++
  * class kelvara::testing::RecordingDriver is inline code over these; the
