@@ -58,6 +58,8 @@ enum KelvaraSim_DeviceKind {
 };
 
 /** Where a simulated device lives (kelvara::sim::SimAddress). */
+/* C names a struct type by typedef; "using" is C++ only. */
+// NOLINTNEXTLINE(modernize-use-using)
 typedef struct KelvaraSim_Address {
   /** A KelvaraSim_Transport. */
   int32_t transport;
@@ -73,6 +75,8 @@ typedef struct KelvaraSim_Address {
 } KelvaraSim_Address;
 
 /** A rotation as a unit quaternion. */
+/* C names a struct type by typedef; "using" is C++ only. */
+// NOLINTNEXTLINE(modernize-use-using)
 typedef struct KelvaraSim_Quaternion {
   /** The real part. */
   double w;

@@ -52,6 +52,8 @@ enum KelvaraRecording_ArgumentKind {
 };
 
 /** One recorded argument. */
+/* C names a struct type by typedef; "using" is C++ only. */
+// NOLINTNEXTLINE(modernize-use-using)
 typedef struct KelvaraRecording_Argument {
   /** A KelvaraRecording_ArgumentKind. */
   int32_t kind;
@@ -69,6 +71,8 @@ typedef struct KelvaraRecording_Argument {
 } KelvaraRecording_Argument;
 
 /** One recorded call (kelvara::testing::DriverCall). */
+/* C names a struct type by typedef; "using" is C++ only. */
+// NOLINTNEXTLINE(modernize-use-using)
 typedef struct KelvaraRecording_Call {
   /** The function's number. */
   int32_t function;
