@@ -1,43 +1,25 @@
-// Helpers that every device class and CanBus share for calling the driver:
-// opening a device, turning result codes into Status and query answers into
-// expected values, converting quantities into the driver's whole-number
-// arguments, and checking that public enumerations carry the driver's
-// numbers.
+// Helpers that the C functions of every device and of CanBus share for
+// calling the driver: opening a device, converting quantities into the
+// driver's whole-number arguments, and checking that public enumerations
+// carry the driver's numbers.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
-#include <expected>
 #include <initializer_list>
 #include <limits>
+#include <new>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
+#include "kelvara/KelvaraLib.h"
 #include "kelvara/Status.hpp"
-#include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CInterface.hpp"
 
 namespace kelvara::detail {
-
-/// A driver result code as a Status of the same number.
-constexpr Status ToStatus(std::int32_t code) noexcept {
-  return static_cast<Status>(code);
-}
-
-/// The answer to a query that the device must answer: the driver's nonzero
-/// result code as the error, or, after a 0 code only, the value that build
-/// makes from the driver's out buffer. A failed call never reaches build, so
-/// an out buffer is never read after a failure.
-template <typename Build>
-auto ToExpected(std::int32_t code, Build&& build)
-    -> std::expected<std::invoke_result_t<Build>, Status> {
-  if (code != 0) {
-    return std::unexpected{ToStatus(code)};
-  }
-  return std::forward<Build>(build)();
-}
 
 /// True when each enumerator in the list has the driver's number paired with
 /// it: ties the public enumerations, which spell their values, to the
@@ -48,11 +30,6 @@ constexpr bool SameNumbers(
   return std::ranges::all_of(pairs, [](const auto& pair) {
     return std::to_underlying(pair.first) == pair.second;
   });
-}
-
-/// The port number that the driver receives for a USB port.
-constexpr std::int32_t PortNumber(UsbPort port) noexcept {
-  return static_cast<std::int32_t>(port);
 }
 
 /// Calls a driver create function with the transport's arguments followed by
@@ -66,12 +43,22 @@ std::int32_t OpenDevice(Create create, Args... args) {
 }
 
 /// OpenDevice for a serial device: the driver receives a zero-terminated copy
-/// of the path, valid during the call only.
+/// of the path, valid during the call only. The handle goes to *handle; the
+/// result is a KelvaraLib_Result, and no exception leaves: when the copy
+/// cannot be made, no device is opened and *handle stays as it was.
 template <typename Create, typename... Extra>
-std::int32_t OpenSerialDevice(Create create, std::string_view path,
-                              Extra... extra) {
-  const std::string terminated{path};
-  return OpenDevice(create, terminated.c_str(), extra...);
+std::int32_t OpenSerialDevice(Create create, const char* path,
+                              std::size_t length, std::int32_t* handle,
+                              Extra... extra) noexcept {
+  try {
+    const std::string terminated{path, length};
+    *handle = OpenDevice(create, terminated.c_str(), extra...);
+    return KelvaraLib_kOk;
+  } catch (const std::bad_alloc&) {
+    return KelvaraLib_kOutOfMemory;
+  } catch (...) {
+    return KelvaraLib_kFailed;
+  }
 }
 
 /// Converts to a 32-bit integer by truncation toward zero. Values beyond the

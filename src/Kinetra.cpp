@@ -1,27 +1,65 @@
-#include "kelvara/Kinetra.hpp"
-
-#include <algorithm>
-#include <array>
+// The IMU's C functions, each one driver call. A sample goes to the driver in
+// the caller's own record, which the inline code of Kinetra.hpp decodes.
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <type_traits>
 #include <utility>
 
 #include "DriverCalls.hpp"
 #include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
+#include "kelvara/KelvaraLib.h"
+#include "kelvara/Kinetra.hpp"
 
 namespace kelvara {
 
 namespace {
 
-// The driver writes the sensor identifier straight into the result array
-// through a pointer to 32-bit unsigned words.
-static_assert(std::is_same_v<unsigned int, std::uint32_t>);
+// The public sample record is the driver's byte for byte, so that the driver
+// writes the caller's record in place. The driver is a module of its own: the
+// record reaches it through a pointer, as bytes of this layout.
+using Public = KelvaraLib_KinetraData;
+static_assert(sizeof(Public) == sizeof(KinetraData));
+static_assert(alignof(Public) == alignof(KinetraData));
+static_assert(std::is_standard_layout_v<Public>);
+static_assert(offsetof(Public, validMask) == offsetof(KinetraData, validMask));
+static_assert(offsetof(Public, timestampNs) ==
+              offsetof(KinetraData, timestampNs));
+static_assert(offsetof(Public, timeSynced) ==
+              offsetof(KinetraData, timeSynced));
+static_assert(offsetof(Public, yaw) == offsetof(KinetraData, yaw));
+static_assert(offsetof(Public, pitch) == offsetof(KinetraData, pitch));
+static_assert(offsetof(Public, roll) == offsetof(KinetraData, roll));
+static_assert(offsetof(Public, angle) == offsetof(KinetraData, angle));
+static_assert(offsetof(Public, quaternion6d) ==
+              offsetof(KinetraData, quaternion6d));
+static_assert(offsetof(Public, quaternion9d) ==
+              offsetof(KinetraData, quaternion9d));
+static_assert(offsetof(Public, angularVelocity) ==
+              offsetof(KinetraData, angularVelocity));
+static_assert(offsetof(Public, linearAcceleration) ==
+              offsetof(KinetraData, linearAcceleration));
+static_assert(offsetof(Public, magneticField) ==
+              offsetof(KinetraData, magneticField));
+static_assert(offsetof(Public, algorithmVector) ==
+              offsetof(KinetraData, algorithmVector));
+static_assert(offsetof(Public, algorithmFlag0) ==
+              offsetof(KinetraData, algorithmFlag0));
+static_assert(offsetof(Public, algorithmFlag1) ==
+              offsetof(KinetraData, algorithmFlag1));
+static_assert(offsetof(Public, algorithmValue0) ==
+              offsetof(KinetraData, algorithmValue0));
+static_assert(offsetof(Public, algorithmValue1) ==
+              offsetof(KinetraData, algorithmValue1));
+static_assert(offsetof(Public, algorithmValue2) ==
+              offsetof(KinetraData, algorithmValue2));
+static_assert(offsetof(Public, algorithmValue3) ==
+              offsetof(KinetraData, algorithmValue3));
+static_assert(offsetof(Public, temperature) ==
+              offsetof(KinetraData, temperature));
 
-// The sample's group bits are the device's validity bits; only the time
-// fields have a bit of their own, above them.
+// The inline decoding's group bits are the device's validity bits; the time
+// fields count as valid when any group is.
 static_assert(detail::kKinetraYaw == driver::kKinetraValidYaw);
 static_assert(detail::kKinetraPitchRoll == driver::kKinetraValidPitchRoll);
 static_assert(detail::kKinetraAngle == driver::kKinetraValidAngle);
@@ -38,7 +76,7 @@ static_assert(detail::kKinetraMagneticField ==
 static_assert(detail::kKinetraAlgorithmState ==
               driver::kKinetraValidAlgorithmState);
 static_assert(detail::kKinetraTemperature == driver::kKinetraValidTemperature);
-static_assert((detail::kKinetraTime & driver::kKinetraValidAnyGroup) == 0);
+static_assert(detail::kKinetraTime == driver::kKinetraValidAnyGroup);
 
 // EnableMessages passes a message's value unchanged: each kind is the
 // driver's number for it, and the last one is the driver's last.
@@ -54,144 +92,94 @@ static_assert(detail::SameNumbers<KinetraMessage>({
     {KinetraMessage::kTemperature, driver::kKinetraMessageCount - 1},
 }));
 
-/// Copies a group of the record into values when its bit is in present.
-template <typename T>
-void CopyIf(std::uint32_t present, std::uint32_t group, const T& from, T& to) {
-  if ((present & group) != 0) {
-    to = from;
-  }
-}
-
-template <typename T, std::size_t N>
-void CopyIf(std::uint32_t present, std::uint32_t group, const T (&from)[N],
-            std::array<T, N>& to) {
-  if ((present & group) != 0) {
-    std::copy(std::begin(from), std::end(from), to.begin());
-  }
-}
+static_assert(KelvaraLib_kNoUsbPort == driver::kNoUsbPort);
+static_assert(sizeof(Kinetra) == 4, "a Kinetra is exactly its handle");
 
 }  // namespace
 
-using detail::OpenDevice;
-using detail::PortNumber;
-using detail::ToExpected;
-using detail::ToStatus;
+}  // namespace kelvara
 
-std::int32_t Kinetra::OpenCan(std::int32_t port, std::int32_t canId,
-                              std::int32_t extra) {
+using kelvara::detail::OpenDevice;
+
+extern "C" {
+
+std::int32_t KelvaraLib_Kinetra_OpenCan(std::int32_t port, std::int32_t canId,
+                                        std::int32_t extra) {
   return OpenDevice(KELVARA_Kinetra_CreateCan, port, canId, extra);
 }
 
-Kinetra Kinetra::Usb(int extra) {
-  return Kinetra{Adopt{}, OpenDevice(KELVARA_Kinetra_CreateUsb,
-                                     driver::kNoUsbPort, extra)};
+std::int32_t KelvaraLib_Kinetra_OpenUsb(std::int32_t usbPort,
+                                        std::int32_t extra) {
+  return OpenDevice(KELVARA_Kinetra_CreateUsb, usbPort, extra);
 }
 
-Kinetra Kinetra::Usb(UsbPort port, int extra) {
-  return Kinetra{
-      Adopt{}, OpenDevice(KELVARA_Kinetra_CreateUsb, PortNumber(port), extra)};
+std::int32_t KelvaraLib_Kinetra_OpenSerial(const char* path, std::size_t length,
+                                           std::int32_t extra,
+                                           std::int32_t* handle) {
+  return kelvara::detail::OpenSerialDevice(KELVARA_Kinetra_CreateSerial, path,
+                                           length, handle, extra);
 }
 
-Kinetra Kinetra::FromSerialDevice(std::string_view path, int extra) {
-  return Kinetra{Adopt{}, detail::OpenSerialDevice(KELVARA_Kinetra_CreateSerial,
-                                                   path, extra)};
+void KelvaraLib_Kinetra_Destroy(std::int32_t handle) {
+  KELVARA_Kinetra_Destroy(handle);
 }
 
-Kinetra::Kinetra(Adopt, int handle) : m_handle{handle} {}
-
-bool Kinetra::IsConnected() const {
-  return KELVARA_Kinetra_IsConnected(m_handle.Get()) != 0;
+bool KelvaraLib_Kinetra_IsConnected(std::int32_t handle) {
+  return KELVARA_Kinetra_IsConnected(handle) != 0;
 }
 
-Status Kinetra::ReadSample(std::uint32_t groups,
-                           detail::KinetraValues& values) const {
+std::int32_t KelvaraLib_Kinetra_GetData(std::int32_t handle,
+                                        KelvaraLib_KinetraData* data) {
   // Only the validity bits are cleared before the call: a driver that
   // reports success without writing the record then yields no values
-  // instead of whatever the stack held, and a read pays for one store, not
-  // for clearing 272 bytes. No field is read unless its group is present.
-  KinetraData record;  // NOLINT(cppcoreguidelines-pro-type-member-init)
-  record.validMask = 0;
-  values.present = 0;
-  const std::int32_t code = KELVARA_Kinetra_GetData(m_handle.Get(), &record);
-  if (code != 0) {
-    return ToStatus(code);
+  // instead of whatever the caller's stack held, and a read pays for one
+  // store, not for clearing 272 bytes.
+  data->validMask = 0;
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
+  return KELVARA_Kinetra_GetData(handle, reinterpret_cast<KinetraData*>(data));
+}
+
+std::int32_t KelvaraLib_Kinetra_ResetYaw(std::int32_t handle) {
+  return KELVARA_Kinetra_ResetYaw(handle);
+}
+
+std::int32_t KelvaraLib_Kinetra_SetOutputRate(std::int32_t handle,
+                                              std::int32_t rate) {
+  return KELVARA_Kinetra_SetOutputRate(handle, rate);
+}
+
+std::int32_t KelvaraLib_Kinetra_EnableMessages(std::int32_t handle,
+                                               std::int32_t message) {
+  return KELVARA_Kinetra_EnableMessages(handle, message);
+}
+
+std::int32_t KelvaraLib_Kinetra_Use9AxisYaw(std::int32_t handle,
+                                            bool nineAxes) {
+  return KELVARA_Kinetra_SetYawAxes(handle, nineAxes ? 9 : 6);
+}
+
+std::int32_t KelvaraLib_Kinetra_GetFirmwareVersion(
+    std::int32_t handle, KelvaraLib_FirmwareVersion* version) {
+  std::int32_t words[3] = {};
+  const std::int32_t code = KELVARA_Kinetra_GetFirmwareVersion(handle, words);
+  if (code == 0) {
+    *version = KelvaraLib_FirmwareVersion{words[0], words[1], words[2]};
   }
-  const std::uint32_t valid = record.validMask & driver::kKinetraValidAnyGroup;
-  const std::uint32_t present =
-      (valid & groups) | (valid != 0 ? groups & detail::kKinetraTime : 0);
-  values.present = present;
-  if ((present & detail::kKinetraTime) != 0) {
-    values.timestampNs = record.timestampNs;
-    values.timeSynced = record.timeSynced != 0;
-  }
-  CopyIf(present, detail::kKinetraYaw, record.yaw, values.yaw);
-  CopyIf(present, detail::kKinetraPitchRoll, record.pitch, values.pitch);
-  CopyIf(present, detail::kKinetraPitchRoll, record.roll, values.roll);
-  CopyIf(present, detail::kKinetraAngle, record.angle, values.angle);
-  CopyIf(present, detail::kKinetraQuaternion6d, record.quaternion6d,
-         values.quaternion6d);
-  CopyIf(present, detail::kKinetraQuaternion9d, record.quaternion9d,
-         values.quaternion9d);
-  CopyIf(present, detail::kKinetraAngularVelocity, record.angularVelocity,
-         values.angularVelocity);
-  CopyIf(present, detail::kKinetraLinearAcceleration, record.linearAcceleration,
-         values.linearAcceleration);
-  CopyIf(present, detail::kKinetraMagneticField, record.magneticField,
-         values.magneticField);
-  if ((present & detail::kKinetraAlgorithmState) != 0) {
-    values.algorithmState =
-        AlgorithmState{record.algorithmVector[0],  record.algorithmVector[1],
-                       record.algorithmVector[2],  record.algorithmFlag0 != 0,
-                       record.algorithmFlag1 != 0, record.algorithmValue0,
-                       record.algorithmValue1,     record.algorithmValue2,
-                       record.algorithmValue3};
-  }
-  CopyIf(present, detail::kKinetraTemperature, record.temperature,
-         values.temperature);
-  return Status::kOk;
+  return code;
 }
 
-Status Kinetra::ResetYaw() {
-  return ToStatus(KELVARA_Kinetra_ResetYaw(m_handle.Get()));
+std::int32_t KelvaraLib_Kinetra_GetSensorUuid(
+    std::int32_t handle, KelvaraLib_KinetraSensorUuid* uuid) {
+  // Cleared, so that a driver that reports success without writing the
+  // answer yields zeros.
+  *uuid = KelvaraLib_KinetraSensorUuid{};
+  return KELVARA_Kinetra_GetSensorUuid(handle, uuid->words);
 }
 
-Status Kinetra::SetOutputRate(int rate) {
-  return ToStatus(KELVARA_Kinetra_SetOutputRate(m_handle.Get(), rate));
+std::int32_t KelvaraLib_Kinetra_SelfTest(std::int32_t handle,
+                                         KelvaraLib_KinetraSelfTest* result) {
+  *result = KelvaraLib_KinetraSelfTest{};
+  return KELVARA_Kinetra_SelfTest(handle, result->results);
 }
 
-Status Kinetra::EnableMessages(KinetraMessage message) {
-  return ToStatus(KELVARA_Kinetra_EnableMessages(m_handle.Get(),
-                                                 std::to_underlying(message)));
-}
-
-Status Kinetra::Use9AxisYaw(bool nineAxes) {
-  return ToStatus(KELVARA_Kinetra_SetYawAxes(m_handle.Get(), nineAxes ? 9 : 6));
-}
-
-std::expected<FirmwareVersion, Status> Kinetra::GetFirmwareVersion() {
-  std::array<std::int32_t, 3> words{};
-  const std::int32_t code =
-      KELVARA_Kinetra_GetFirmwareVersion(m_handle.Get(), words.data());
-  return ToExpected(code, [&words] {
-    return FirmwareVersion{words[0], words[1], words[2]};
-  });
-}
-
-std::expected<std::array<unsigned int, 3>, Status> Kinetra::GetSensorUuid() {
-  std::array<unsigned int, 3> uuid{};
-  const std::int32_t code =
-      KELVARA_Kinetra_GetSensorUuid(m_handle.Get(), uuid.data());
-  return ToExpected(code, [&uuid] { return uuid; });
-}
-
-std::expected<SelfTestResult, Status> Kinetra::SelfTest() {
-  std::array<std::int32_t, 8> words{};
-  const std::int32_t code =
-      KELVARA_Kinetra_SelfTest(m_handle.Get(), words.data());
-  return ToExpected(code, [&words] {
-    return SelfTestResult{words[0], words[1], words[2], words[3],
-                          words[4], words[5], words[6], words[7]};
-  });
-}
-
-}  // namespace kelvara
+}  // extern "C"

@@ -1,12 +1,11 @@
-#include "kelvara/Lumeno.hpp"
-
+// The colour arithmetic's C functions. This file is compiled without
+// floating-point contraction: every product is rounded before it is added,
+// whether or not the target has a fused multiply-add, so that a colour is the
+// same whatever compiler and flags the caller uses.
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
-#include "ColorMath.hpp"
-
-namespace kelvara {
+#include "kelvara/KelvaraLib.h"
 
 namespace {
 
@@ -19,18 +18,19 @@ constexpr double kMinimumSum = 1e-6;
 
 }  // namespace
 
-namespace detail {
+extern "C" {
 
-std::array<double, 3> XyzToLinearSrgb(const LumenoReading& reading) noexcept {
-  const double x = reading.X;
-  const double y = reading.Y;
-  const double z = reading.Z;
-  return {3.2406 * x - 1.5372 * y - 0.4986 * z,
-          -0.9689 * x + 1.8758 * y + 0.0415 * z,
-          0.0557 * x - 0.2040 * y + 1.0570 * z};
+void KelvaraLib_Lumeno_XyzToLinearSrgb(const KelvaraLib_Xyz* xyz,
+                                       KelvaraLib_Rgb* rgb) {
+  const double x = xyz->X;
+  const double y = xyz->Y;
+  const double z = xyz->Z;
+  *rgb = KelvaraLib_Rgb{3.2406 * x - 1.5372 * y - 0.4986 * z,
+                        -0.9689 * x + 1.8758 * y + 0.0415 * z,
+                        0.0557 * x - 0.2040 * y + 1.0570 * z};
 }
 
-double SrgbTransfer(double linear) noexcept {
+double KelvaraLib_Lumeno_SrgbTransfer(double linear) {
   // std::clamp passes NaN through, and NaN would survive into the colour.
   const double c = std::isnan(linear) ? 0.0 : std::clamp(linear, 0.0, 1.0);
   if (c <= kLinearSegmentEnd) {
@@ -39,38 +39,35 @@ double SrgbTransfer(double linear) noexcept {
   return 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
 }
 
-double ChromaticityDistance(Chromaticity a, Chromaticity b) noexcept {
-  return std::hypot(a.x - b.x, a.y - b.y);
+void KelvaraLib_Lumeno_XyzToSrgb(const KelvaraLib_Xyz* xyz,
+                                 KelvaraLib_Rgb* rgb) {
+  KelvaraLib_Rgb linear;
+  KelvaraLib_Lumeno_XyzToLinearSrgb(xyz, &linear);
+  *rgb = KelvaraLib_Rgb{KelvaraLib_Lumeno_SrgbTransfer(linear.red),
+                        KelvaraLib_Lumeno_SrgbTransfer(linear.green),
+                        KelvaraLib_Lumeno_SrgbTransfer(linear.blue)};
 }
 
-}  // namespace detail
-
-std::array<double, 3> LumenoReading::ToDisplayComponents() const noexcept {
-  const auto [red, green, blue] = detail::XyzToLinearSrgb(*this);
-  return {detail::SrgbTransfer(red), detail::SrgbTransfer(green),
-          detail::SrgbTransfer(blue)};
-}
-
-std::optional<Chromaticity> LumenoReading::GetChromaticity() const noexcept {
-  const double sum = (X + Y) + Z;
+bool KelvaraLib_Lumeno_GetChromaticity(const KelvaraLib_Xyz* xyz,
+                                       KelvaraLib_Chromaticity* chromaticity) {
+  const double sum = (xyz->X + xyz->Y) + xyz->Z;
   if (!std::isfinite(sum) || sum <= kMinimumSum) {
-    return std::nullopt;
+    return false;
   }
   // A finite sum can still give an infinite coordinate when X and Y nearly
   // cancel at the edge of the double range.
-  const Chromaticity chromaticity{X / sum, Y / sum};
-  if (!std::isfinite(chromaticity.x) || !std::isfinite(chromaticity.y)) {
-    return std::nullopt;
+  const double x = xyz->X / sum;
+  const double y = xyz->Y / sum;
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    return false;
   }
-  return chromaticity;
+  *chromaticity = KelvaraLib_Chromaticity{x, y};
+  return true;
 }
 
-double LumenoReading::DistanceTo(Chromaticity target) const noexcept {
-  const auto own = GetChromaticity();
-  if (!own) {
-    return std::numeric_limits<double>::infinity();
-  }
-  return detail::ChromaticityDistance(*own, target);
+double KelvaraLib_Lumeno_ChromaticityDistance(
+    const KelvaraLib_Chromaticity* a, const KelvaraLib_Chromaticity* b) {
+  return std::hypot(a->x - b->x, a->y - b->y);
 }
 
-}  // namespace kelvara
+}  // extern "C"

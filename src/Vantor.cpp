@@ -1,19 +1,63 @@
-#include "kelvara/Vantor.hpp"
-
+// The ranger's C functions, each one driver call. Frames and configurations
+// go to the driver in the caller's own records, which the inline code of
+// Vantor.hpp reads.
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <limits>
-#include <utility>
+#include <type_traits>
 
 #include "DriverCalls.hpp"
 #include "driver/DriverValues.hpp"
 #include "driver/KelvaraLibDriver.hpp"
+#include "kelvara/KelvaraLib.h"
+#include "kelvara/Vantor.hpp"
 
 namespace kelvara {
 
 namespace {
+
+// The public records are the driver's byte for byte, so that the driver
+// writes the caller's record in place.
+using PublicScan = KelvaraLib_VantorScanData;
+static_assert(sizeof(PublicScan) == sizeof(VantorScanData));
+static_assert(alignof(PublicScan) == alignof(VantorScanData));
+static_assert(std::is_standard_layout_v<PublicScan>);
+static_assert(offsetof(PublicScan, valid) == offsetof(VantorScanData, valid));
+static_assert(offsetof(PublicScan, tag) == offsetof(VantorScanData, tag));
+static_assert(offsetof(PublicScan, zoneCount) ==
+              offsetof(VantorScanData, zoneCount));
+static_assert(offsetof(PublicScan, distances) ==
+              offsetof(VantorScanData, distances));
+static_assert(sizeof(PublicScan::distances) == sizeof(VantorScan::Distances));
+
+using PublicConfig = KelvaraLib_VantorConfigData;
+static_assert(sizeof(PublicConfig) == sizeof(VantorConfigData));
+static_assert(alignof(PublicConfig) == alignof(VantorConfigData));
+static_assert(std::is_standard_layout_v<PublicConfig>);
+static_assert(offsetof(PublicConfig, setting0) ==
+              offsetof(VantorConfigData, setting0));
+static_assert(offsetof(PublicConfig, flag0) ==
+              offsetof(VantorConfigData, flag0));
+static_assert(offsetof(PublicConfig, flag1) ==
+              offsetof(VantorConfigData, flag1));
+static_assert(offsetof(PublicConfig, flag2) ==
+              offsetof(VantorConfigData, flag2));
+static_assert(offsetof(PublicConfig, setting1) ==
+              offsetof(VantorConfigData, setting1));
+static_assert(offsetof(PublicConfig, zoneMaskPresent) ==
+              offsetof(VantorConfigData, zoneMaskPresent));
+static_assert(offsetof(PublicConfig, zoneMask) ==
+              offsetof(VantorConfigData, zoneMask));
+static_assert(offsetof(PublicConfig, firmwareVersionPresent) ==
+              offsetof(VantorConfigData, firmwareVersionPresent));
+static_assert(offsetof(PublicConfig, firmwareVersion) ==
+              offsetof(VantorConfigData, firmwareVersion));
+static_assert(offsetof(PublicConfig, setting2) ==
+              offsetof(VantorConfigData, setting2));
+static_assert(offsetof(PublicConfig, setting3) ==
+              offsetof(VantorConfigData, setting3));
 
 // A resolution reaches the driver as its value, the grid's number of zones.
 static_assert(detail::SameNumbers<VantorResolution>({
@@ -34,101 +78,77 @@ constexpr bool GridSizeIsTheDriverRule() {
 }
 static_assert(GridSizeIsTheDriverRule());
 
-/// The configuration that a good reply of the driver describes. Optional
-/// fields stay empty unless the record marks them present; settings 2 and 3
-/// count as present only when positive.
-VantorConfig ToConfig(const VantorConfigData& data) {
-  VantorConfig config;
-  config.setting0 = data.setting0;
-  config.flag0 = data.flag0 != 0;
-  config.flag1 = data.flag1 != 0;
-  config.flag2 = data.flag2 != 0;
-  config.setting1 = data.setting1;
-  if (data.zoneMaskPresent != 0) {
-    config.zoneMask = data.zoneMask;
-  }
-  if (data.firmwareVersionPresent != 0) {
-    config.firmwareVersion =
-        FirmwareVersion{data.firmwareVersion[0], data.firmwareVersion[1],
-                        data.firmwareVersion[2]};
-  }
-  if (data.setting2 > 0) {
-    config.setting2 = data.setting2;
-  }
-  if (data.setting3 > 0) {
-    config.setting3 = data.setting3;
-  }
-  return config;
-}
+static_assert(sizeof(Vantor) == 4, "a Vantor is exactly its handle");
 
 }  // namespace
 
-using detail::OpenDevice;
-using detail::PortNumber;
+}  // namespace kelvara
 
-std::int32_t Vantor::OpenCan(std::int32_t port, std::int32_t canId) {
+using kelvara::detail::OpenDevice;
+
+extern "C" {
+
+std::int32_t KelvaraLib_Vantor_OpenCan(std::int32_t port, std::int32_t canId) {
   return OpenDevice(KELVARA_Vantor_CreateCan, port, canId);
 }
 
-Vantor Vantor::Usb() {
-  return Vantor{Adopt{},
-                OpenDevice(KELVARA_Vantor_CreateUsb, driver::kNoUsbPort)};
+std::int32_t KelvaraLib_Vantor_OpenUsb(std::int32_t usbPort) {
+  return OpenDevice(KELVARA_Vantor_CreateUsb, usbPort);
 }
 
-Vantor Vantor::Usb(UsbPort port) {
-  return Vantor{Adopt{},
-                OpenDevice(KELVARA_Vantor_CreateUsb, PortNumber(port))};
+std::int32_t KelvaraLib_Vantor_OpenSerial(const char* path, std::size_t length,
+                                          std::int32_t* handle) {
+  return kelvara::detail::OpenSerialDevice(KELVARA_Vantor_CreateSerial, path,
+                                           length, handle);
 }
 
-Vantor Vantor::FromSerialDevice(std::string_view path) {
-  return Vantor{Adopt{},
-                detail::OpenSerialDevice(KELVARA_Vantor_CreateSerial, path)};
+void KelvaraLib_Vantor_Destroy(std::int32_t handle) {
+  KELVARA_Vantor_Destroy(handle);
 }
 
-Vantor::Vantor(Adopt, int handle) : m_handle{handle} {}
-
-bool Vantor::IsConnected() const {
-  return KELVARA_Vantor_IsConnected(m_handle.Get()) != 0;
+bool KelvaraLib_Vantor_IsConnected(std::int32_t handle) {
+  return KELVARA_Vantor_IsConnected(handle) != 0;
 }
 
-std::optional<VantorScan> Vantor::GetScan() const {
+std::int32_t KelvaraLib_Vantor_GetScan(std::int32_t handle,
+                                       KelvaraLib_VantorScanData* data) {
   // Only the valid word is cleared: a driver that reports success without
-  // writing the record then yields no scan instead of whatever the stack held.
-  VantorScanData data;  // NOLINT(cppcoreguidelines-pro-type-member-init)
-  data.valid = 0;
-  if (KELVARA_Vantor_GetScan(m_handle.Get(), &data) != 0 || data.valid == 0) {
-    return std::nullopt;
-  }
-  VantorScan::Distances distances;
-  std::copy(std::begin(data.distances), std::end(data.distances),
-            distances.begin());
-  return VantorScan{data.tag, data.zoneCount, distances};
+  // writing the record then yields no scan instead of whatever the caller's
+  // stack held.
+  data->valid = 0;
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
+  return KELVARA_Vantor_GetScan(handle,
+                                reinterpret_cast<VantorScanData*>(data));
 }
 
-Status Vantor::SetOutputRate(std::int32_t rate) {
-  return detail::ToStatus(KELVARA_Vantor_SetOutputRate(m_handle.Get(), rate));
+std::int32_t KelvaraLib_Vantor_SetOutputRate(std::int32_t handle,
+                                             std::int32_t rate) {
+  return KELVARA_Vantor_SetOutputRate(handle, rate);
 }
 
-Status Vantor::SetResolution(VantorResolution resolution) {
-  return detail::ToStatus(KELVARA_Vantor_SetResolution(
-      m_handle.Get(), std::to_underlying(resolution)));
+std::int32_t KelvaraLib_Vantor_SetResolution(std::int32_t handle,
+                                             std::int32_t zones) {
+  return KELVARA_Vantor_SetResolution(handle, zones);
 }
 
-Status Vantor::SetRangingFrequency(std::int32_t frequency) {
-  return detail::ToStatus(
-      KELVARA_Vantor_SetRangingFrequency(m_handle.Get(), frequency));
+std::int32_t KelvaraLib_Vantor_SetRangingFrequency(std::int32_t handle,
+                                                   std::int32_t frequency) {
+  return KELVARA_Vantor_SetRangingFrequency(handle, frequency);
 }
 
-Status Vantor::SetZoneMask(std::uint64_t mask) {
-  return detail::ToStatus(KELVARA_Vantor_SetZoneMask(m_handle.Get(), mask));
+std::int32_t KelvaraLib_Vantor_SetZoneMask(std::int32_t handle,
+                                           std::uint64_t mask) {
+  return KELVARA_Vantor_SetZoneMask(handle, mask);
 }
 
-std::expected<VantorConfig, Status> Vantor::GetConfig() {
+std::int32_t KelvaraLib_Vantor_GetConfig(std::int32_t handle,
+                                         KelvaraLib_VantorConfigData* data) {
   // Cleared, so that a driver that reports success without writing the record
-  // yields the defaults instead of whatever the stack held.
-  VantorConfigData data{};
-  const std::int32_t code = KELVARA_Vantor_GetConfig(m_handle.Get(), &data);
-  return detail::ToExpected(code, [&data] { return ToConfig(data); });
+  // yields the defaults instead of whatever the caller's stack held.
+  *data = KelvaraLib_VantorConfigData{};
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
+  return KELVARA_Vantor_GetConfig(handle,
+                                  reinterpret_cast<VantorConfigData*>(data));
 }
 
-}  // namespace kelvara
+}  // extern "C"

@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include <wpi/hardware/bus/CANPort.hpp>
 #include <wpi/units/time.hpp>
 
+#include "kelvara/KelvaraLib.h"
 #include "kelvara/Status.hpp"
+#include "kelvara/detail/CInterface.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
 
 namespace kelvara {
@@ -38,8 +41,9 @@ class CanBus {
    */
   static Status RequestMode(wpi::CANPort port, CanBusMode mode,
                             wpi::units::second_t timeout) {
-    return RequestModeOnPort(detail::CanPortNumber(port), mode,
-                             timeout.value());
+    return detail::ToStatus(KelvaraLib_CanBus_RequestMode(
+        detail::CanPortNumber(port), std::to_underlying(mode),
+        timeout.value()));
   }
 
   /**
@@ -48,16 +52,15 @@ class CanBus {
    * @return the mode, or empty when the driver answers with neither 0 nor 1
    */
   static std::optional<CanBusMode> GetMode(wpi::CANPort port) {
-    return GetModeOfPort(detail::CanPortNumber(port));
+    switch (KelvaraLib_CanBus_GetMode(detail::CanPortNumber(port))) {
+      case 0:
+        return CanBusMode::kMode0;
+      case 1:
+        return CanBusMode::kMode1;
+      default:
+        return std::nullopt;
+    }
   }
-
- private:
-  /// RequestMode with the port's number and the timeout in seconds.
-  static Status RequestModeOnPort(std::int32_t port, CanBusMode mode,
-                                  double timeoutSeconds);
-
-  /// GetMode with the port's number.
-  static std::optional<CanBusMode> GetModeOfPort(std::int32_t port);
 };
 
 }  // namespace kelvara

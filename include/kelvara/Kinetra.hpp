@@ -18,8 +18,10 @@
 #include <wpi/units/temperature.hpp>
 #include <wpi/units/time.hpp>
 
+#include "kelvara/KelvaraLib.h"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CInterface.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
 #include "kelvara/detail/DeviceHandle.hpp"
 
@@ -166,15 +168,15 @@ struct KinetraSample {
 
 namespace detail {
 
-// One IMU sample crosses from the compiled library to the inline getters as
-// KinetraValues: plain numbers, holding only the groups that were asked for
-// and that the device marked valid. The getters then turn those numbers into
-// WPILib types, each through its KinetraField below.
+// One IMU sample crosses from the driver to the inline getters as the
+// driver's own record, KelvaraLib_KinetraData, written in place by the one
+// driver call. The getters and GetSample take each value from it through
+// its KinetraField below, which reads the value only when its group is
+// valid: the fields of the other groups hold nothing meaningful.
 
-/// Bits of KinetraValues::present, one per group of values. The ten device
-/// groups have the bits of the device's own validity bits; kKinetraTime is
-/// the library's: the time fields, which count as valid when any device
-/// group is.
+/// The validity bits of KelvaraLib_KinetraData::validMask, one per group of
+/// values. kKinetraTime, all of them, stands for the time fields, which
+/// count as valid when any group is.
 inline constexpr std::uint32_t kKinetraYaw = 0x001;
 inline constexpr std::uint32_t kKinetraPitchRoll = 0x002;
 inline constexpr std::uint32_t kKinetraAngle = 0x004;
@@ -185,30 +187,10 @@ inline constexpr std::uint32_t kKinetraLinearAcceleration = 0x040;
 inline constexpr std::uint32_t kKinetraMagneticField = 0x080;
 inline constexpr std::uint32_t kKinetraAlgorithmState = 0x100;
 inline constexpr std::uint32_t kKinetraTemperature = 0x200;
-inline constexpr std::uint32_t kKinetraTime = 0x400;
+inline constexpr std::uint32_t kKinetraTime = 0x3FF;
 
-/// The values of one sample. Only the groups whose bits are set in present
-/// hold a value; the others are left as they were and must not be read.
-// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init)
-struct KinetraValues {
-  std::uint32_t present = 0;
-  std::int64_t timestampNs;
-  bool timeSynced;
-  double yaw;
-  double pitch;
-  double roll;
-  double angle;
-  std::array<double, 4> quaternion6d;
-  std::array<double, 4> quaternion9d;
-  std::array<double, 3> angularVelocity;
-  std::array<double, 3> linearAcceleration;
-  std::array<double, 4> magneticField;
-  AlgorithmState algorithmState;
-  double temperature;
-};
-
-/// The groups of every value of a sample.
-inline constexpr std::uint32_t kKinetraAllGroups = 0x7FF;
+/// A sample record as the driver wrote it.
+using KinetraValues = KelvaraLib_KinetraData;
 
 /// One value of a sample: the group that holds it and its conversion. Every
 /// getter and the whole sample take their values through these.
@@ -217,9 +199,9 @@ struct KinetraField {
   std::uint32_t group;
   T (*convert)(const KinetraValues&);
 
-  /// True when the values hold this one.
+  /// True when the record holds this value: one of its group's bits is set.
   bool IsIn(const KinetraValues& values) const {
-    return (values.present & group) != 0;
+    return (values.validMask & group) != 0;
   }
 
   /// The value, or empty when its group holds none.
@@ -248,7 +230,7 @@ struct KinetraFlag : KinetraField<bool> {
 };
 
 /// A quaternion from four values in the order w, x, y, z, not normalised.
-inline wpi::math::Quaternion ToQuaternion(const std::array<double, 4>& wxyz) {
+inline wpi::math::Quaternion ToQuaternion(const double (&wxyz)[4]) {
   return wpi::math::Quaternion{wxyz[0], wxyz[1], wxyz[2], wxyz[3]};
 }
 
@@ -301,8 +283,12 @@ inline constexpr KinetraField<MagneticField> kKinetraMagneticFieldField{
           microtesla_t{v.magneticField[2]}, microtesla_t{v.magneticField[3]}};
     }};
 inline constexpr KinetraField<AlgorithmState> kKinetraAlgorithmStateField{
-    kKinetraAlgorithmState,
-    [](const KinetraValues& v) { return v.algorithmState; }};
+    kKinetraAlgorithmState, [](const KinetraValues& v) {
+      return AlgorithmState{
+          v.algorithmVector[0],  v.algorithmVector[1],  v.algorithmVector[2],
+          v.algorithmFlag0 != 0, v.algorithmFlag1 != 0, v.algorithmValue0,
+          v.algorithmValue1,     v.algorithmValue2,     v.algorithmValue3};
+    }};
 inline constexpr KinetraField<wpi::units::celsius_t> kKinetraTemperatureField{
     kKinetraTemperature, [](const KinetraValues& v) {
       return wpi::units::celsius_t{v.temperature};
@@ -314,7 +300,7 @@ inline constexpr KinetraField<wpi::units::second_t> kKinetraTimestampField{
       return seconds;
     }};
 inline constexpr KinetraFlag kKinetraTimeSyncedField{
-    {kKinetraTime, [](const KinetraValues& v) { return v.timeSynced; }}};
+    {kKinetraTime, [](const KinetraValues& v) { return v.timeSynced != 0; }}};
 
 /// Fills an empty sample with the values of one record.
 inline void FillSample(const KinetraValues& v, KinetraSample& sample) {
@@ -356,14 +342,17 @@ class Kinetra {
    * @param extra passed to the driver unchanged
    */
   Kinetra(int canId, wpi::CANPort port, int extra)
-      : m_handle{OpenCan(detail::CanPortNumber(port), canId, extra)} {}
+      : m_handle{KelvaraLib_Kinetra_OpenCan(detail::CanPortNumber(port), canId,
+                                            extra)} {}
 
   /**
    * Opens the IMU on USB without naming a port.
    *
    * @param extra passed to the driver unchanged
    */
-  static Kinetra Usb(int extra);
+  static Kinetra Usb(int extra) {
+    return Kinetra{KelvaraLib_Kinetra_OpenUsb(KelvaraLib_kNoUsbPort, extra)};
+  }
 
   /**
    * Opens the IMU on the given USB port.
@@ -371,7 +360,9 @@ class Kinetra {
    * @param port the USB port
    * @param extra passed to the driver unchanged
    */
-  static Kinetra Usb(UsbPort port, int extra);
+  static Kinetra Usb(UsbPort port, int extra) {
+    return Kinetra{KelvaraLib_Kinetra_OpenUsb(std::to_underlying(port), extra)};
+  }
 
   /**
    * Opens the IMU on a serial device.
@@ -381,7 +372,10 @@ class Kinetra {
    * @param extra passed to the driver unchanged
    * @throws std::bad_alloc if the path cannot be copied
    */
-  static Kinetra FromSerialDevice(std::string_view path, int extra);
+  static Kinetra FromSerialDevice(std::string_view path, int extra) {
+    return Kinetra{
+        detail::OpenSerial(KelvaraLib_Kinetra_OpenSerial, path, extra)};
+  }
 
   /// Takes over the other object's device; the other holds none afterwards.
   Kinetra(Kinetra&& other) noexcept = default;
@@ -396,7 +390,9 @@ class Kinetra {
   ~Kinetra() = default;
 
   /// Returns true when the driver reports the device as connected.
-  bool IsConnected() const;
+  bool IsConnected() const {
+    return KelvaraLib_Kinetra_IsConnected(m_handle.Get());
+  }
 
   // Sample getters. Each asks the driver for a fresh sample, so two getters
   // called one after the other may see different samples. Each result is
@@ -497,14 +493,16 @@ class Kinetra {
    *     driver's result code when the driver call fails
    */
   std::expected<KinetraSample, Status> GetSample() const {
-    detail::KinetraValues values;
-    std::expected<KinetraSample, Status> sample;
-    const Status status = ReadSample(detail::kKinetraAllGroups, values);
-    if (status != Status::kOk) {
-      sample = std::unexpected{status};
-    } else {
-      detail::FillSample(values, *sample);
+    detail::KinetraValues record;  // NOLINT(*-member-init): see Fetch
+    const std::int32_t code = Fetch(record);
+    if (code != 0) {
+      return std::unexpected{static_cast<Status>(code)};
     }
+    // Filled as a value of its own and returned as one: libc++ 16 keeps the
+    // expected's flag in the tail padding of the value, where building the
+    // value inside an empty expected would lose it.
+    KinetraSample sample;
+    detail::FillSample(record, sample);
     return sample;
   }
 
@@ -513,7 +511,9 @@ class Kinetra {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status ResetYaw();
+  Status ResetYaw() {
+    return detail::ToStatus(KelvaraLib_Kinetra_ResetYaw(m_handle.Get()));
+  }
 
   /**
    * Sets the device's output rate. The rate goes to the driver unchecked; the
@@ -521,14 +521,20 @@ class Kinetra {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetOutputRate(int rate);
+  Status SetOutputRate(int rate) {
+    return detail::ToStatus(
+        KelvaraLib_Kinetra_SetOutputRate(m_handle.Get(), rate));
+  }
 
   /**
    * Tells the device to send a kind of message.
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status EnableMessages(KinetraMessage message);
+  Status EnableMessages(KinetraMessage message) {
+    return detail::ToStatus(KelvaraLib_Kinetra_EnableMessages(
+        m_handle.Get(), std::to_underlying(message)));
+  }
 
   /**
    * Chooses whether the device computes yaw from nine sensor axes (true) or
@@ -536,7 +542,10 @@ class Kinetra {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status Use9AxisYaw(bool nineAxes);
+  Status Use9AxisYaw(bool nineAxes) {
+    return detail::ToStatus(
+        KelvaraLib_Kinetra_Use9AxisYaw(m_handle.Get(), nineAxes));
+  }
 
   /**
    * Reads the device's firmware version; its numbers are not limited to
@@ -544,7 +553,14 @@ class Kinetra {
    *
    * @return the version, or the driver's result code when the query fails
    */
-  std::expected<FirmwareVersion, Status> GetFirmwareVersion();
+  std::expected<FirmwareVersion, Status> GetFirmwareVersion() {
+    KelvaraLib_FirmwareVersion version;
+    const std::int32_t code =
+        KelvaraLib_Kinetra_GetFirmwareVersion(m_handle.Get(), &version);
+    return detail::ToExpected(code, [&version] {
+      return FirmwareVersion{version.major, version.minor, version.patch};
+    });
+  }
 
   /**
    * Reads the sensor's identifier.
@@ -552,7 +568,15 @@ class Kinetra {
    * @return its three words in the device's order, or the driver's result
    *     code when the query fails
    */
-  std::expected<std::array<unsigned int, 3>, Status> GetSensorUuid();
+  std::expected<std::array<unsigned int, 3>, Status> GetSensorUuid() {
+    KelvaraLib_KinetraSensorUuid uuid;
+    const std::int32_t code =
+        KelvaraLib_Kinetra_GetSensorUuid(m_handle.Get(), &uuid);
+    return detail::ToExpected(code, [&uuid] {
+      return std::array<unsigned int, 3>{uuid.words[0], uuid.words[1],
+                                         uuid.words[2]};
+    });
+  }
 
   /**
    * Runs the device's self-test.
@@ -560,34 +584,41 @@ class Kinetra {
    * @return the eight values it reports, or the driver's result code when the
    *     query fails
    */
-  std::expected<SelfTestResult, Status> SelfTest();
+  std::expected<SelfTestResult, Status> SelfTest() {
+    KelvaraLib_KinetraSelfTest result;
+    const std::int32_t code =
+        KelvaraLib_Kinetra_SelfTest(m_handle.Get(), &result);
+    return detail::ToExpected(code, [&result] {
+      const auto& r = result.results;
+      return SelfTestResult{r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7]};
+    });
+  }
 
  private:
-  struct Adopt {};
-  Kinetra(Adopt, int handle);
-
-  /// Opens the device on CAN; returns the driver's handle.
-  static std::int32_t OpenCan(std::int32_t port, std::int32_t canId,
-                              std::int32_t extra);
+  /// Takes over a handle that the driver issued.
+  explicit Kinetra(std::int32_t handle) : m_handle{handle} {}
 
   /**
-   * Fetches one sample and copies into values the groups that are both
-   * asked for and valid, setting values.present to exactly those. No other
-   * part of the sample is read.
+   * Fetches one sample into record, which the driver writes in place: one
+   * driver call. Only the validity bits are set before the call; no other
+   * part of the record may be read unless its group is valid.
    *
-   * @param groups the kKinetra... bits of the groups wanted
-   * @return the driver's result code; values.present is 0 when it failed
+   * @return the driver's result code; record holds nothing when it fails
    */
-  Status ReadSample(std::uint32_t groups, detail::KinetraValues& values) const;
+  std::int32_t Fetch(detail::KinetraValues& record) const {
+    return KelvaraLib_Kinetra_GetData(m_handle.Get(), &record);
+  }
 
-  /// One value of a fresh sample, as field gives it from the sample's
-  /// values; the values are empty when the driver call fails.
+  /// One value of a fresh sample, as field gives it from the record; empty
+  /// (or false) when the driver call fails.
   template <typename Field>
   auto Read(const Field& field) const
       -> decltype(field(std::declval<const detail::KinetraValues&>())) {
-    detail::KinetraValues values;
-    ReadSample(field.group, values);
-    return field(values);
+    detail::KinetraValues record;  // NOLINT(*-member-init): see Fetch
+    if (Fetch(record) != 0) {
+      return {};
+    }
+    return field(record);
   }
 
   detail::DeviceHandle<Kinetra> m_handle;

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <array>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <expected>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,8 +16,10 @@
 #include <wpi/units/time.hpp>
 #include <wpi/util/Color.hpp>
 
+#include "kelvara/KelvaraLib.h"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CInterface.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
 #include "kelvara/detail/DeviceHandle.hpp"
 
@@ -54,8 +58,10 @@ struct LumenoReading {
    * @return the colour; black for an all-zero sample
    */
   wpi::util::Color ToColor() const noexcept {
-    const auto [red, green, blue] = ToDisplayComponents();
-    return wpi::util::Color(red, green, blue);
+    const KelvaraLib_Xyz xyz = ToXyz();
+    KelvaraLib_Rgb rgb;
+    KelvaraLib_Lumeno_XyzToSrgb(&xyz, &rgb);
+    return wpi::util::Color(rgb.red, rgb.green, rgb.blue);
   }
 
   /**
@@ -65,7 +71,14 @@ struct LumenoReading {
    *     above 1e-6 (no light, or values that are not finite) or when a
    *     coordinate would not be finite
    */
-  std::optional<Chromaticity> GetChromaticity() const noexcept;
+  std::optional<Chromaticity> GetChromaticity() const noexcept {
+    const KelvaraLib_Xyz xyz = ToXyz();
+    KelvaraLib_Chromaticity chromaticity;
+    if (!KelvaraLib_Lumeno_GetChromaticity(&xyz, &chromaticity)) {
+      return std::nullopt;
+    }
+    return Chromaticity{chromaticity.x, chromaticity.y};
+  }
 
   /**
    * The Euclidean distance in the xy plane between the sample's chromaticity
@@ -77,10 +90,28 @@ struct LumenoReading {
   double DistanceTo(Chromaticity target) const noexcept;
 
  private:
-  /// The sRGB red, green and blue that ToColor passes to the colour type,
-  /// each from 0 to 1.
-  std::array<double, 3> ToDisplayComponents() const noexcept;
+  /// The tristimulus values as the C functions take them.
+  KelvaraLib_Xyz ToXyz() const noexcept { return {X, Y, Z}; }
 };
+
+namespace detail {
+
+/// The Euclidean distance between two chromaticities in the xy plane.
+inline double ChromaticityDistance(Chromaticity a, Chromaticity b) noexcept {
+  const KelvaraLib_Chromaticity first{a.x, a.y};
+  const KelvaraLib_Chromaticity second{b.x, b.y};
+  return KelvaraLib_Lumeno_ChromaticityDistance(&first, &second);
+}
+
+}  // namespace detail
+
+inline double LumenoReading::DistanceTo(Chromaticity target) const noexcept {
+  const auto own = GetChromaticity();
+  if (!own) {
+    return std::numeric_limits<double>::infinity();
+  }
+  return detail::ChromaticityDistance(*own, target);
+}
 
 /// How the colour sensor measures. The value goes to the driver unchanged.
 enum class LumenoMeasureMode : std::int32_t {
@@ -144,17 +175,22 @@ class Lumeno {
    * @param port the CAN port it is attached to
    */
   Lumeno(int canId, wpi::CANPort port)
-      : m_handle{OpenCan(detail::CanPortNumber(port), canId)} {}
+      : m_handle{
+            KelvaraLib_Lumeno_OpenCan(detail::CanPortNumber(port), canId)} {}
 
   /// Opens the colour sensor on USB without naming a port.
-  static Lumeno Usb();
+  static Lumeno Usb() {
+    return Lumeno{KelvaraLib_Lumeno_OpenUsb(KelvaraLib_kNoUsbPort)};
+  }
 
   /**
    * Opens the colour sensor on the given USB port.
    *
    * @param port the USB port
    */
-  static Lumeno Usb(UsbPort port);
+  static Lumeno Usb(UsbPort port) {
+    return Lumeno{KelvaraLib_Lumeno_OpenUsb(std::to_underlying(port))};
+  }
 
   /**
    * Opens the colour sensor on a serial device.
@@ -163,7 +199,9 @@ class Lumeno {
    *     zero character
    * @throws std::bad_alloc if the path cannot be copied
    */
-  static Lumeno FromSerialDevice(std::string_view path);
+  static Lumeno FromSerialDevice(std::string_view path) {
+    return Lumeno{detail::OpenSerial(KelvaraLib_Lumeno_OpenSerial, path)};
+  }
 
   /// Takes over the other object's device and palette and copies its
   /// threshold; the other holds no device and an empty palette afterwards.
@@ -172,7 +210,15 @@ class Lumeno {
   /// Releases this object's device and palette, then takes over the other's
   /// device, palette and threshold. Assigning an object to itself does
   /// nothing.
-  Lumeno& operator=(Lumeno&& other) noexcept;
+  Lumeno& operator=(Lumeno&& other) noexcept {
+    if (this != &other) {
+      m_handle = std::move(other.m_handle);
+      m_palette = std::move(other.m_palette);
+      other.m_palette.clear();
+      m_matchThreshold = other.m_matchThreshold;
+    }
+    return *this;
+  }
 
   Lumeno(const Lumeno&) = delete;
   Lumeno& operator=(const Lumeno&) = delete;
@@ -181,7 +227,9 @@ class Lumeno {
   ~Lumeno() = default;
 
   /// Returns true when the driver reports the device as connected.
-  bool IsConnected() const;
+  bool IsConnected() const {
+    return KelvaraLib_Lumeno_IsConnected(m_handle.Get());
+  }
 
   /**
    * Takes one colour sample.
@@ -189,7 +237,14 @@ class Lumeno {
    * @return the sample, its values as the driver delivered them; empty when
    *     the driver fails or reports no sample
    */
-  std::optional<LumenoReading> GetColor() const;
+  std::optional<LumenoReading> GetColor() const {
+    KelvaraLib_LumenoColorData data;  // NOLINT(*-member-init): valid is set
+    if (KelvaraLib_Lumeno_GetColor(m_handle.Get(), &data) != 0 ||
+        data.valid == 0) {
+      return std::nullopt;
+    }
+    return LumenoReading{data.X, data.Y, data.Z, data.tag};
+  }
 
   /**
    * Sets how long the sensor takes for one sample.
@@ -201,7 +256,8 @@ class Lumeno {
    * @return the driver's result code; Status::kOk on success
    */
   Status SetSampleTime(wpi::units::millisecond_t sampleTime) {
-    return SetSampleTimeMilliseconds(sampleTime.value());
+    return detail::ToStatus(
+        KelvaraLib_Lumeno_SetSampleTime(m_handle.Get(), sampleTime.value()));
   }
 
   /**
@@ -210,7 +266,10 @@ class Lumeno {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetLedBrightness(std::int32_t brightness);
+  Status SetLedBrightness(std::int32_t brightness) {
+    return detail::ToStatus(
+        KelvaraLib_Lumeno_SetLedBrightness(m_handle.Get(), brightness));
+  }
 
   /**
    * Switches the status LED on or off; the value goes to the driver
@@ -218,7 +277,10 @@ class Lumeno {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetStatusLed(bool on, std::int32_t value);
+  Status SetStatusLed(bool on, std::int32_t value) {
+    return detail::ToStatus(
+        KelvaraLib_Lumeno_SetStatusLed(m_handle.Get(), on, value));
+  }
 
   /**
    * Selects the measuring mode. No distance goes with it (the driver receives
@@ -226,7 +288,10 @@ class Lumeno {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetMeasureMode(LumenoMeasureMode mode);
+  Status SetMeasureMode(LumenoMeasureMode mode) {
+    return detail::ToStatus(KelvaraLib_Lumeno_SetMeasureMode(
+        m_handle.Get(), std::to_underlying(mode)));
+  }
 
   /**
    * Selects LumenoMeasureMode::kFixedDistance with the given distance, sent
@@ -235,7 +300,8 @@ class Lumeno {
    * @return the driver's result code; Status::kOk on success
    */
   Status SetFixedDistance(wpi::units::millimeter_t distance) {
-    return SetFixedDistanceMillimeters(distance.value());
+    return detail::ToStatus(
+        KelvaraLib_Lumeno_SetFixedDistance(m_handle.Get(), distance.value()));
   }
 
   /**
@@ -243,14 +309,28 @@ class Lumeno {
    *
    * @return the value; the driver's result code when it fails
    */
-  std::expected<std::uint32_t, Status> GetConfigValue(LumenoConfigItem item);
+  std::expected<std::uint32_t, Status> GetConfigValue(LumenoConfigItem item) {
+    std::uint32_t value = 0;
+    const std::int32_t code = KelvaraLib_Lumeno_GetConfigValue(
+        m_handle.Get(), std::to_underlying(item), &value);
+    return detail::ToExpected(code, [&value] { return value; });
+  }
 
   /**
    * Reads the sensor's firmware version, each number from 0 to 255.
    *
    * @return the version; the driver's result code when it fails
    */
-  std::expected<FirmwareVersion, Status> GetFirmwareVersion();
+  std::expected<FirmwareVersion, Status> GetFirmwareVersion() {
+    const auto word = GetConfigValue(LumenoConfigItem::kFirmwareVersion);
+    if (!word) {
+      return std::unexpected{word.error()};
+    }
+    const auto byte = [v = *word](int shift) {
+      return static_cast<std::int32_t>((v >> shift) & 0xFFu);
+    };
+    return FirmwareVersion{byte(16), byte(8), byte(0)};
+  }
 
   /**
    * Names a colour in the palette. A name already present keeps its place
@@ -261,7 +341,15 @@ class Lumeno {
    * @throws std::bad_alloc if the name cannot be stored; the palette is then
    *     unchanged
    */
-  void AddColor(std::string_view name, Chromaticity chromaticity);
+  void AddColor(std::string_view name, Chromaticity chromaticity) {
+    const auto entry = std::ranges::find_if(
+        m_palette, [name](const auto& e) { return e.first == name; });
+    if (entry != m_palette.end()) {
+      entry->second = chromaticity;
+    } else {
+      m_palette.emplace_back(std::string{name}, chromaticity);
+    }
+  }
 
   /**
    * Takes one sample and adds its chromaticity to the palette under the name,
@@ -271,19 +359,32 @@ class Lumeno {
    *     there is no sample or the sample has no chromaticity
    * @throws std::bad_alloc if the name cannot be stored
    */
-  std::optional<Chromaticity> LearnColor(std::string_view name);
+  std::optional<Chromaticity> LearnColor(std::string_view name) {
+    auto chromaticity = GetColor().and_then(
+        [](const LumenoReading& sample) { return sample.GetChromaticity(); });
+    if (chromaticity) {
+      AddColor(name, *chromaticity);
+    }
+    return chromaticity;
+  }
 
   /// Removes the palette entry with this name, if there is one; the others
   /// keep their order.
-  void RemoveColor(std::string_view name);
+  void RemoveColor(std::string_view name) {
+    std::erase_if(m_palette, [name](const auto& e) { return e.first == name; });
+  }
 
   /// Empties the palette; the match threshold stays.
-  void ClearColors();
+  void ClearColors() { m_palette.clear(); }
 
   /// Sets the largest chromaticity distance that GetMatch accepts (0.05 at
   /// first). A value that is not above 0, NaN included, is ignored; positive
   /// infinity is accepted.
-  void SetMatchThreshold(double threshold);
+  void SetMatchThreshold(double threshold) {
+    if (threshold > 0.0) {
+      m_matchThreshold = threshold;
+    }
+  }
 
   /**
    * Takes one sample and finds the palette entry nearest to its
@@ -294,20 +395,41 @@ class Lumeno {
    *     chromaticity, or no entry matches
    * @throws std::bad_alloc if the name cannot be copied
    */
-  std::optional<LumenoMatch> GetMatch() const;
+  std::optional<LumenoMatch> GetMatch() const {
+    const auto sample = GetColor();
+    if (!sample) {
+      return std::nullopt;
+    }
+    // A sample without a chromaticity (no light) is near nothing, whatever
+    // the threshold. Its chromaticity is computed once, not once per entry.
+    const auto seen = sample->GetChromaticity();
+    if (!seen) {
+      return std::nullopt;
+    }
+    const std::string* bestName = nullptr;
+    double bestDistance = 0.0;
+    for (const auto& [name, chromaticity] : m_palette) {
+      const double distance = detail::ChromaticityDistance(*seen, chromaticity);
+      // An infinite distance (an entry off the chart) is never near, not
+      // even under an infinite threshold. NaN fails the comparison.
+      if (std::isinf(distance) || !(distance <= m_matchThreshold)) {
+        continue;
+      }
+      if (bestName == nullptr || distance < bestDistance) {
+        bestName = &name;
+        bestDistance = distance;
+      }
+    }
+    if (bestName == nullptr) {
+      return std::nullopt;
+    }
+    return LumenoMatch{*bestName, 1.0 - bestDistance / m_matchThreshold,
+                       bestDistance};
+  }
 
  private:
-  struct Adopt {};
-  Lumeno(Adopt, int handle);
-
-  /// Opens the device on CAN; returns the driver's handle.
-  static std::int32_t OpenCan(std::int32_t port, std::int32_t canId);
-
-  /// SetSampleTime with the duration in milliseconds.
-  Status SetSampleTimeMilliseconds(double milliseconds);
-
-  /// SetFixedDistance with the distance in millimetres.
-  Status SetFixedDistanceMillimeters(double millimeters);
+  /// Takes over a handle that the driver issued.
+  explicit Lumeno(std::int32_t handle) : m_handle{handle} {}
 
   std::vector<std::pair<std::string, Chromaticity>> m_palette;
   double m_matchThreshold = 0.05;

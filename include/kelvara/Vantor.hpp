@@ -2,17 +2,21 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include <wpi/hardware/bus/CANPort.hpp>
 #include <wpi/units/length.hpp>
 
+#include "kelvara/KelvaraLib.h"
 #include "kelvara/Status.hpp"
 #include "kelvara/UsbPort.hpp"
+#include "kelvara/detail/CInterface.hpp"
 #include "kelvara/detail/CanPortNumber.hpp"
 #include "kelvara/detail/DeviceHandle.hpp"
 
@@ -186,17 +190,22 @@ class Vantor {
    * @param port the CAN port it is attached to
    */
   Vantor(int canId, wpi::CANPort port)
-      : m_handle{OpenCan(detail::CanPortNumber(port), canId)} {}
+      : m_handle{
+            KelvaraLib_Vantor_OpenCan(detail::CanPortNumber(port), canId)} {}
 
   /// Opens the ranger on USB without naming a port.
-  static Vantor Usb();
+  static Vantor Usb() {
+    return Vantor{KelvaraLib_Vantor_OpenUsb(KelvaraLib_kNoUsbPort)};
+  }
 
   /**
    * Opens the ranger on the given USB port.
    *
    * @param port the USB port
    */
-  static Vantor Usb(UsbPort port);
+  static Vantor Usb(UsbPort port) {
+    return Vantor{KelvaraLib_Vantor_OpenUsb(std::to_underlying(port))};
+  }
 
   /**
    * Opens the ranger on a serial device.
@@ -205,7 +214,9 @@ class Vantor {
    *     zero character
    * @throws std::bad_alloc if the path cannot be copied
    */
-  static Vantor FromSerialDevice(std::string_view path);
+  static Vantor FromSerialDevice(std::string_view path) {
+    return Vantor{detail::OpenSerial(KelvaraLib_Vantor_OpenSerial, path)};
+  }
 
   /// Takes over the other object's device; the other holds none afterwards.
   Vantor(Vantor&& other) noexcept = default;
@@ -220,14 +231,24 @@ class Vantor {
   ~Vantor() = default;
 
   /// Returns true when the driver reports the device as connected.
-  bool IsConnected() const;
+  bool IsConnected() const {
+    return KelvaraLib_Vantor_IsConnected(m_handle.Get());
+  }
 
   /**
    * Takes one frame from the ranger.
    *
    * @return the frame; empty when the driver fails or reports no frame
    */
-  std::optional<VantorScan> GetScan() const;
+  std::optional<VantorScan> GetScan() const {
+    KelvaraLib_VantorScanData data;  // NOLINT(*-member-init): valid is set
+    if (KelvaraLib_Vantor_GetScan(m_handle.Get(), &data) != 0 ||
+        data.valid == 0) {
+      return std::nullopt;
+    }
+    return VantorScan{data.tag, data.zoneCount,
+                      std::bit_cast<VantorScan::Distances>(data.distances)};
+  }
 
   /**
    * Takes one frame and returns its smallest distance.
@@ -249,14 +270,20 @@ class Vantor {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetOutputRate(std::int32_t rate);
+  Status SetOutputRate(std::int32_t rate) {
+    return detail::ToStatus(
+        KelvaraLib_Vantor_SetOutputRate(m_handle.Get(), rate));
+  }
 
   /**
    * Sets the zone grid.
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetResolution(VantorResolution resolution);
+  Status SetResolution(VantorResolution resolution) {
+    return detail::ToStatus(KelvaraLib_Vantor_SetResolution(
+        m_handle.Get(), std::to_underlying(resolution)));
+  }
 
   /**
    * Sets the ranging frequency; the driver decides which frequencies are
@@ -264,28 +291,63 @@ class Vantor {
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetRangingFrequency(std::int32_t frequency);
+  Status SetRangingFrequency(std::int32_t frequency) {
+    return detail::ToStatus(
+        KelvaraLib_Vantor_SetRangingFrequency(m_handle.Get(), frequency));
+  }
 
   /**
    * Sets which zones are measured; the driver assigns the bits to zones.
    *
    * @return the driver's result code; Status::kOk on success
    */
-  Status SetZoneMask(std::uint64_t mask);
+  Status SetZoneMask(std::uint64_t mask) {
+    return detail::ToStatus(
+        KelvaraLib_Vantor_SetZoneMask(m_handle.Get(), mask));
+  }
 
   /**
    * Reads the ranger's configuration.
    *
    * @return the configuration, or the driver's result code when it fails
    */
-  std::expected<VantorConfig, Status> GetConfig();
+  std::expected<VantorConfig, Status> GetConfig() {
+    KelvaraLib_VantorConfigData data;  // NOLINT(*-member-init): cleared there
+    const std::int32_t code =
+        KelvaraLib_Vantor_GetConfig(m_handle.Get(), &data);
+    return detail::ToExpected(code, [&data] { return ToConfig(data); });
+  }
 
  private:
-  struct Adopt {};
-  Vantor(Adopt, int handle);
+  /// Takes over a handle that the driver issued.
+  explicit Vantor(std::int32_t handle) : m_handle{handle} {}
 
-  /// Opens the device on CAN; returns the driver's handle.
-  static std::int32_t OpenCan(std::int32_t port, std::int32_t canId);
+  /// The configuration that a good reply of the driver describes. Optional
+  /// fields stay empty unless the record marks them present; settings 2 and
+  /// 3 count as present only when positive.
+  static VantorConfig ToConfig(const KelvaraLib_VantorConfigData& data) {
+    VantorConfig config;
+    config.setting0 = data.setting0;
+    config.flag0 = data.flag0 != 0;
+    config.flag1 = data.flag1 != 0;
+    config.flag2 = data.flag2 != 0;
+    config.setting1 = data.setting1;
+    if (data.zoneMaskPresent != 0) {
+      config.zoneMask = data.zoneMask;
+    }
+    if (data.firmwareVersionPresent != 0) {
+      config.firmwareVersion =
+          FirmwareVersion{data.firmwareVersion[0], data.firmwareVersion[1],
+                          data.firmwareVersion[2]};
+    }
+    if (data.setting2 > 0) {
+      config.setting2 = data.setting2;
+    }
+    if (data.setting3 > 0) {
+      config.setting3 = data.setting3;
+    }
+    return config;
+  }
 
   detail::DeviceHandle<Vantor> m_handle;
 };

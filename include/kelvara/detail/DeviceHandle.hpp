@@ -1,8 +1,36 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
-namespace kelvara::detail {
+#include "kelvara/KelvaraLib.h"
+
+namespace kelvara {
+
+class Kinetra;
+class Lumeno;
+class Vantor;
+
+namespace detail {
+
+/// Releases a handle of a Device through its C function.
+template <typename Device>
+void ReleaseHandle(std::int32_t handle) noexcept;
+
+template <>
+inline void ReleaseHandle<Kinetra>(std::int32_t handle) noexcept {
+  KelvaraLib_Kinetra_Destroy(handle);
+}
+
+template <>
+inline void ReleaseHandle<Lumeno>(std::int32_t handle) noexcept {
+  KelvaraLib_Lumeno_Destroy(handle);
+}
+
+template <>
+inline void ReleaseHandle<Vantor>(std::int32_t handle) noexcept {
+  KelvaraLib_Vantor_Destroy(handle);
+}
 
 /**
  * The driver handle that a device object owns: the device object's only link
@@ -20,17 +48,24 @@ template <typename Device>
 class DeviceHandle {
  public:
   /// Takes the other handle and leaves 0 in its place.
-  DeviceHandle(DeviceHandle&& other) noexcept;
+  DeviceHandle(DeviceHandle&& other) noexcept
+      : m_handle{std::exchange(other.m_handle, 0)} {}
 
   /// Releases this handle, then takes the other's and leaves 0 in its place.
   /// Assigning a handle to itself does nothing.
-  DeviceHandle& operator=(DeviceHandle&& other) noexcept;
+  DeviceHandle& operator=(DeviceHandle&& other) noexcept {
+    if (this != &other) {
+      ReleaseHandle<Device>(m_handle);
+      m_handle = std::exchange(other.m_handle, 0);
+    }
+    return *this;
+  }
 
   DeviceHandle(const DeviceHandle&) = delete;
   DeviceHandle& operator=(const DeviceHandle&) = delete;
 
   /// Releases the handle, 0 included.
-  ~DeviceHandle();
+  ~DeviceHandle() { ReleaseHandle<Device>(m_handle); }
 
  private:
   friend Device;
@@ -44,4 +79,6 @@ class DeviceHandle {
   std::int32_t m_handle;
 };
 
-}  // namespace kelvara::detail
+}  // namespace detail
+
+}  // namespace kelvara
