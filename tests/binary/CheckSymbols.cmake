@@ -6,10 +6,10 @@
 #   - no library names a function of WPILib's HAL (HAL_..., HALSIM_...) or
 #     needs a WPILib library (libwpi..., libntcore...) to load: the
 #     simulated driver finds the HAL at run time, where there is one;
-#   - the library (PUBLIC_LIBRARY) defines no symbol outside the kelvara
-#     namespace, except weak copies of the C++ runtime's inline code (its
-#     templates and placement operators), which every binary built with it
-#     may carry, and the linker's marks of where sections end (with OBJDUMP).
+#   - the library (PUBLIC_LIBRARY) exports nothing but its C interface, the
+#     functions named KelvaraLib_..., so that any compiler and standard
+#     library can link with it; only the linker's marks of where sections
+#     end (with OBJDUMP) may stand beside them.
 #
 #   cmake -DNM=<nm> [-DOBJDUMP=<objdump>] -DPUBLIC_LIBRARY=<file>
 #         [-DLIBRARIES=<file|file...>] -P CheckSymbols.cmake
@@ -69,11 +69,6 @@ foreach(library IN LISTS LIBRARIES PUBLIC_LIBRARY)
   endif()
 endforeach()
 
-# Mangled names tell the namespace plainly: an optional special-name prefix
-# (typeinfo, vtable, guard variable), an optional local-entity mark (a name
-# inside a function), a nested name with its qualifiers, then the first
-# namespace: 7kelvara, or St and the standard abbreviations.
-set(prefix "^_Z(T[ISVT]|GV)?Z?N?[rVK]*[RO]?")
 # Symbols that the linker makes, not the code: marks of where sections end,
 # such as _edata, _end and __bss_start, which a library linked against a C++
 # runtime that exports them (as Debian's libc++ does) exports too. They are
@@ -100,15 +95,12 @@ read_symbols("${PUBLIC_LIBRARY}" "" symbols)
 foreach(symbol IN LISTS symbols)
   string(SUBSTRING "${symbol}" 0 1 type)
   string(SUBSTRING "${symbol}" 2 -1 name)
-  if(type MATCHES "^[Uvw]$" OR name MATCHES "${prefix}7kelvara"
+  if(type MATCHES "^[Uvw]$" OR name MATCHES "^KelvaraLib_"
      OR name IN_LIST linker_made)
-    continue()  # undefined, a weak reference, the library's own, or the linker's
+    continue()  # undefined, a weak reference, the C interface, or the linker's
   endif()
-  if(type MATCHES "^[WVu]$" AND (name MATCHES "${prefix}(S[tabsiod]|9__gnu_cxx)"
-                                 OR name MATCHES "^_Z(nw|na|dl|da)"))
-    continue()  # a weak copy of the C++ runtime's inline code
-  endif()
-  string(APPEND failures "${PUBLIC_LIBRARY}: exports outside kelvara: ${symbol}\n")
+  string(APPEND failures
+    "${PUBLIC_LIBRARY}: exports outside its C interface: ${symbol}\n")
 endforeach()
 
 if(failures)

@@ -1,12 +1,8 @@
-// A library that exports a function outside the kelvara namespace: the
-// symbol check must reject it as the library.
-namespace kelvara {
-
-int Inside() {
+// A library that exports a C++ function beside its C interface: the symbol
+// check must reject it as the library.
+extern "C" int KelvaraLib_Inside() {
   return 1;
 }
-
-}  // namespace kelvara
 
 int Outside() {
   return 2;
