@@ -494,16 +494,11 @@ class Kinetra {
    */
   std::expected<KinetraSample, Status> GetSample() const {
     detail::KinetraValues record;  // NOLINT(*-member-init): see Fetch
-    const std::int32_t code = Fetch(record);
-    if (code != 0) {
-      return std::unexpected{static_cast<Status>(code)};
-    }
-    // Filled as a value of its own and returned as one: libc++ 16 keeps the
-    // expected's flag in the tail padding of the value, where building the
-    // value inside an empty expected would lose it.
-    KinetraSample sample;
-    detail::FillSample(record, sample);
-    return sample;
+    return detail::ToExpected(Fetch(record), [&record] {
+      KinetraSample sample;
+      detail::FillSample(record, sample);
+      return sample;
+    });
   }
 
   /**

@@ -27,10 +27,15 @@ constexpr Status ToStatus(std::int32_t code) noexcept {
 template <typename Build>
 auto ToExpected(std::int32_t code, Build&& build)
     -> std::expected<std::invoke_result_t<Build>, Status> {
-  if (code != 0) {
-    return std::unexpected{ToStatus(code)};
+  std::expected<std::invoke_result_t<Build>, Status> result{std::unexpect,
+                                                            ToStatus(code)};
+  if (code == 0) {
+    // Assigned, not constructed with the value: libc++ 16 keeps the flag in
+    // the value's tail padding, which constructing the value over it can
+    // clear; assignment sets the flag after the value is in place.
+    result = std::forward<Build>(build)();
   }
-  return std::forward<Build>(build)();
+  return result;
 }
 
 /// Opens a device on a serial device through its Open...Serial function and
