@@ -302,6 +302,9 @@ inline constexpr KinetraField<wpi::units::second_t> kKinetraTimestampField{
 inline constexpr KinetraFlag kKinetraTimeSyncedField{
     {kKinetraTime, [](const KinetraValues& v) { return v.timeSynced != 0; }}};
 
+/// A sample that holds no value.
+inline constexpr KinetraSample kEmptySample{};
+
 /// Fills an empty sample with the values of one record.
 inline void FillSample(const KinetraValues& v, KinetraSample& sample) {
   kKinetraYawField.Into(v, sample.yaw);
@@ -494,11 +497,19 @@ class Kinetra {
    */
   std::expected<KinetraSample, Status> GetSample() const {
     detail::KinetraValues record;  // NOLINT(*-member-init): see Fetch
-    return detail::ToExpected(Fetch(record), [&record] {
-      KinetraSample sample;
-      detail::FillSample(record, sample);
-      return sample;
-    });
+    const std::int32_t code = Fetch(record);
+    std::expected<KinetraSample, Status> sample{std::unexpect,
+                                                detail::ToStatus(code)};
+    if (code == 0) {
+      // An empty sample is assigned, then filled in place. Assignment sets
+      // the expected's flag after making the value; libc++ 16 keeps that
+      // flag in the value's tail padding, which making the value clears, so
+      // a sample made inside the expected (constructed or emplaced) would
+      // lose it.
+      sample = detail::kEmptySample;
+      detail::FillSample(record, *sample);
+    }
+    return sample;
   }
 
   /**
@@ -610,10 +621,10 @@ class Kinetra {
   auto Read(const Field& field) const
       -> decltype(field(std::declval<const detail::KinetraValues&>())) {
     detail::KinetraValues record;  // NOLINT(*-member-init): see Fetch
-    if (Fetch(record) != 0) {
+    if (Fetch(record) != 0 || !field.IsIn(record)) {
       return {};
     }
-    return field(record);
+    return field.convert(record);
   }
 
   detail::DeviceHandle<Kinetra> m_handle;
