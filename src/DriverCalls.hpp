@@ -61,6 +61,17 @@ std::int32_t OpenSerialDevice(Create create, const char* path,
   }
 }
 
+/// The driver's record type for a public record of the same layout (each
+/// pair's layout is checked where it is used): the driver, a module of its
+/// own, writes the caller's record through this pointer.
+template <typename DriverRecord, typename PublicRecord>
+DriverRecord* AsDriverRecord(PublicRecord* record) noexcept {
+  static_assert(sizeof(DriverRecord) == sizeof(PublicRecord) &&
+                alignof(DriverRecord) == alignof(PublicRecord));
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
+  return reinterpret_cast<DriverRecord*>(record);
+}
+
 /// Converts to a 32-bit integer by truncation toward zero. Values beyond the
 /// 32-bit range give the nearest end of the range and NaN gives 0, where a
 /// plain cast would be undefined.

@@ -1,7 +1,9 @@
 // The IMU's C functions, each one driver call. A sample goes to the driver in
 // the caller's own record, which the inline code of Kinetra.hpp decodes.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 #include <utility>
 
@@ -135,8 +137,8 @@ std::int32_t KelvaraLib_Kinetra_GetData(std::int32_t handle,
   // instead of whatever the caller's stack held, and a read pays for one
   // store, not for clearing 272 bytes.
   data->validMask = 0;
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
-  return KELVARA_Kinetra_GetData(handle, reinterpret_cast<KinetraData*>(data));
+  return KELVARA_Kinetra_GetData(
+      handle, kelvara::detail::AsDriverRecord<KinetraData>(data));
 }
 
 std::int32_t KelvaraLib_Kinetra_ResetYaw(std::int32_t handle) {
@@ -160,8 +162,9 @@ std::int32_t KelvaraLib_Kinetra_Use9AxisYaw(std::int32_t handle,
 
 std::int32_t KelvaraLib_Kinetra_GetFirmwareVersion(
     std::int32_t handle, KelvaraLib_FirmwareVersion* version) {
-  std::int32_t words[3] = {};
-  const std::int32_t code = KELVARA_Kinetra_GetFirmwareVersion(handle, words);
+  std::array<std::int32_t, 3> words{};
+  const std::int32_t code =
+      KELVARA_Kinetra_GetFirmwareVersion(handle, words.data());
   if (code == 0) {
     *version = KelvaraLib_FirmwareVersion{words[0], words[1], words[2]};
   }
@@ -173,13 +176,13 @@ std::int32_t KelvaraLib_Kinetra_GetSensorUuid(
   // Cleared, so that a driver that reports success without writing the
   // answer yields zeros.
   *uuid = KelvaraLib_KinetraSensorUuid{};
-  return KELVARA_Kinetra_GetSensorUuid(handle, uuid->words);
+  return KELVARA_Kinetra_GetSensorUuid(handle, std::data(uuid->words));
 }
 
 std::int32_t KelvaraLib_Kinetra_SelfTest(std::int32_t handle,
                                          KelvaraLib_KinetraSelfTest* result) {
   *result = KelvaraLib_KinetraSelfTest{};
-  return KELVARA_Kinetra_SelfTest(handle, result->results);
+  return KELVARA_Kinetra_SelfTest(handle, std::data(result->results));
 }
 
 }  // extern "C"

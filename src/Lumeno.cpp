@@ -78,9 +78,8 @@ std::int32_t KelvaraLib_Lumeno_GetColor(std::int32_t handle,
   // writing the record then yields no sample instead of whatever the
   // caller's stack held.
   data->valid = 0;
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
-  return KELVARA_Lumeno_GetColor(handle,
-                                 reinterpret_cast<LumenoColorData*>(data));
+  return KELVARA_Lumeno_GetColor(
+      handle, kelvara::detail::AsDriverRecord<LumenoColorData>(data));
 }
 
 std::int32_t KelvaraLib_Lumeno_SetSampleTime(std::int32_t handle,

@@ -116,9 +116,8 @@ std::int32_t KelvaraLib_Vantor_GetScan(std::int32_t handle,
   // writing the record then yields no scan instead of whatever the caller's
   // stack held.
   data->valid = 0;
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
-  return KELVARA_Vantor_GetScan(handle,
-                                reinterpret_cast<VantorScanData*>(data));
+  return KELVARA_Vantor_GetScan(
+      handle, kelvara::detail::AsDriverRecord<VantorScanData>(data));
 }
 
 std::int32_t KelvaraLib_Vantor_SetOutputRate(std::int32_t handle,
@@ -146,9 +145,8 @@ std::int32_t KelvaraLib_Vantor_GetConfig(std::int32_t handle,
   // Cleared, so that a driver that reports success without writing the record
   // yields the defaults instead of whatever the caller's stack held.
   *data = KelvaraLib_VantorConfigData{};
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): same layout
-  return KELVARA_Vantor_GetConfig(handle,
-                                  reinterpret_cast<VantorConfigData*>(data));
+  return KELVARA_Vantor_GetConfig(
+      handle, kelvara::detail::AsDriverRecord<VantorConfigData>(data));
 }
 
 }  // extern "C"

@@ -25,6 +25,9 @@
 extern "C" {
 #endif
 
+/* C declares its records with typedef. */
+/* NOLINTBEGIN(modernize-use-using) */
+
 /** What a function that can fail inside the library reports. */
 typedef enum KelvaraLib_Result {
   /** Done. */
@@ -151,6 +154,8 @@ typedef struct KelvaraLib_VantorConfigData {
   int32_t setting2;               /**< 0 or negative: absent. */
   int32_t setting3;               /**< 0 or negative: absent. */
 } KelvaraLib_VantorConfigData;
+
+/* NOLINTEND(modernize-use-using) */
 
 /* Opening and releasing devices. An Open function returns the driver's
  * handle, also when the device cannot be opened; extra goes to the driver
