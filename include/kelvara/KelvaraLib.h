@@ -1,4 +1,5 @@
-/*
+/**
+ * @file
  * KelvaraLib's binary interface: the C functions that libKelvaraLib exports.
  * Any C or C++ compiler, with any standard library, can call them. The C++
  * classes (kelvara/Kinetra.hpp and the others) are inline code over these
