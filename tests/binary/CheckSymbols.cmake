@@ -6,13 +6,16 @@
 #   - no library names a function of WPILib's HAL (HAL_..., HALSIM_...) or
 #     needs a WPILib library (libwpi..., libntcore...) to load: the
 #     simulated driver finds the HAL at run time, where there is one;
-#   - the library (PUBLIC_LIBRARY) exports nothing but its C interface, the
-#     functions named KelvaraLib_..., so that any compiler and standard
-#     library can link with it; only the linker's marks of where sections
-#     end (with OBJDUMP) may stand beside them.
+#   - every library exports C names only: the library (PUBLIC_LIBRARY) the
+#     functions named KelvaraLib_..., the others KELVARA_..., KelvaraSim_...
+#     and KelvaraRecording_...; only the linker's marks of where sections
+#     end (with OBJDUMP) may stand beside them;
+#   - programs built on the headers (CONSUMERS) reference no C++ name of
+#     KelvaraLib's.
 #
 #   cmake -DNM=<nm> [-DOBJDUMP=<objdump>] -DPUBLIC_LIBRARY=<file>
-#         [-DLIBRARIES=<file|file...>] -P CheckSymbols.cmake
+#         [-DLIBRARIES=<file|file...>] [-DCONSUMERS=<file|file...>]
+#         -P CheckSymbols.cmake
 # Without OBJDUMP the libraries that each one needs are not checked.
 cmake_minimum_required(VERSION 3.25)
 
@@ -69,38 +72,83 @@ foreach(library IN LISTS LIBRARIES PUBLIC_LIBRARY)
   endif()
 endforeach()
 
-# Symbols that the linker makes, not the code: marks of where sections end,
-# such as _edata, _end and __bss_start, which a library linked against a C++
-# runtime that exports them (as Debian's libc++ does) exports too. They are
-# neither function nor object and have no size, which no symbol defined by
-# C++ code is. objdump -T columns: address, seven flag characters (the last
-# F, f or O for a function, file or object), section, size, version, name.
-set(linker_made "")
-if(OBJDUMP)
-  execute_process(COMMAND "${OBJDUMP}" -T "${PUBLIC_LIBRARY}"
-    OUTPUT_VARIABLE table ERROR_VARIABLE errors RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${OBJDUMP} failed on ${PUBLIC_LIBRARY}: ${errors}")
+# Names in a library's symbol table that are not exports of its code: the
+# marks of where sections end that the linker makes (such as _edata, _end
+# and __bss_start, which a library linked against a C++ runtime that exports
+# them, as Debian's libc++ does, exports too), and in a static library the
+# hidden symbols, which never leave the program they are linked into.
+# Linker marks are neither function nor object and have no size, which no
+# symbol defined by code is. objdump -T columns: address, seven flag
+# characters (the last F, f or O for a function, file or object), section,
+# size, version, name; objdump -t marks hidden symbols ".hidden".
+function(read_non_exports library out)
+  set(names "")
+  if(OBJDUMP)
+    set(table -T)
+    if(library MATCHES "\\.a$")
+      set(table -t)
+    endif()
+    execute_process(COMMAND "${OBJDUMP}" ${table} "${library}"
+      OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "${OBJDUMP} failed on ${library}: ${errors}")
+    endif()
+    string(REPLACE ";" "\\;" listing "${listing}")
+    string(REPLACE "\n" ";" lines "${listing}")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "^[0-9a-fA-F]+ ......  ([^ \t]+)\t0+ .* ([^ ]+)$"
+         AND NOT CMAKE_MATCH_1 STREQUAL "*UND*")
+        list(APPEND names "${CMAKE_MATCH_2}")
+      elseif(line MATCHES " \\.hidden ([^ ]+)$")
+        list(APPEND names "${CMAKE_MATCH_1}")
+      endif()
+    endforeach()
   endif()
-  string(REPLACE ";" "\\;" table "${table}")
-  string(REPLACE "\n" ";" lines "${table}")
-  foreach(line IN LISTS lines)
-    if(line MATCHES "^[0-9a-fA-F]+ ......  ([^ \t]+)\t0+ .* ([^ ]+)$"
-       AND NOT CMAKE_MATCH_1 STREQUAL "*UND*")
-      list(APPEND linker_made "${CMAKE_MATCH_2}")
+  set(${out} "${names}" PARENT_SCOPE)
+endfunction()
+
+# Every library exports C names only, each its own: KelvaraLib its C
+# interface, the drivers the driver module's functions and their control
+# interfaces. So any compiler and standard library can link with them.
+foreach(library IN LISTS PUBLIC_LIBRARY LIBRARIES)
+  set(own "^(KELVARA|KelvaraSim|KelvaraRecording)_")
+  if(library STREQUAL PUBLIC_LIBRARY)
+    set(own "^KelvaraLib_")
+  endif()
+  read_non_exports("${library}" non_exports)
+  read_symbols("${library}" "" symbols)
+  foreach(symbol IN LISTS symbols)
+    string(SUBSTRING "${symbol}" 0 1 type)
+    string(SUBSTRING "${symbol}" 2 -1 name)
+    if(type MATCHES "^[Uvw]$" OR name MATCHES "${own}"
+       OR name IN_LIST non_exports)
+      continue()  # undefined, a weak reference, its own, or no export
+    endif()
+    string(APPEND failures
+      "${library}: exports outside its C interface: ${symbol}\n")
+  endforeach()
+endforeach()
+
+# Programs built on the public headers (CONSUMERS) reach the libraries
+# through the C interface only: none of their undefined symbols is a C++
+# name of KelvaraLib's, which would tie them to the compiler and standard
+# library the libraries were built with. Each must reference the C
+# interface, or the check read the wrong program.
+string(REPLACE "|" ";" CONSUMERS "${CONSUMERS}")
+foreach(consumer IN LISTS CONSUMERS)
+  read_symbols("${consumer}" "-C" symbols)
+  set(calls_c_interface FALSE)
+  foreach(symbol IN LISTS symbols)
+    if(symbol MATCHES "^U .*kelvara::")
+      string(APPEND failures
+        "${consumer}: reaches KelvaraLib by a C++ name: ${symbol}\n")
+    elseif(symbol MATCHES "^U Kelvara(Lib|Sim)_")
+      set(calls_c_interface TRUE)
     endif()
   endforeach()
-endif()
-read_symbols("${PUBLIC_LIBRARY}" "" symbols)
-foreach(symbol IN LISTS symbols)
-  string(SUBSTRING "${symbol}" 0 1 type)
-  string(SUBSTRING "${symbol}" 2 -1 name)
-  if(type MATCHES "^[Uvw]$" OR name MATCHES "^KelvaraLib_"
-     OR name IN_LIST linker_made)
-    continue()  # undefined, a weak reference, the C interface, or the linker's
+  if(NOT calls_c_interface)
+    string(APPEND failures "${consumer}: calls no function of the C interface\n")
   endif()
-  string(APPEND failures
-    "${PUBLIC_LIBRARY}: exports outside its C interface: ${symbol}\n")
 endforeach()
 
 if(failures)
