@@ -3,7 +3,8 @@
 # <build>/vendordep/KelvaraLib.json and the Maven repository
 # <build>/vendordep/maven/. It makes its own builds of the libraries, release
 # and debug, for the robot controller (aarch64, cross-compiled) and for the
-# desktop (x86-64), in <build>/vendordep-build/; see KelvaraVendordepBuild.cmake.
+# desktops (x86-64 Linux, and 64-bit Windows cross-compiled with MinGW-w64),
+# in <build>/vendordep-build/; see KelvaraVendordepBuild.cmake.
 # `--target vendordep-check` also checks the package.
 
 set(KELVARA_VENDORDEP_GROUP_ID "com.kelvara" CACHE STRING
@@ -68,6 +69,7 @@ set(JOBS "@KELVARA_VENDORDEP_JOBS@")
 set(GENERATOR "@CMAKE_GENERATOR@")
 set(WERROR "@KELVARA_WERROR@")
 set(TOOLCHAIN "@PROJECT_SOURCE_DIR@/cmake/toolchains/aarch64-linux-gnu.cmake")
+set(WINDOWS_TOOLCHAIN "@PROJECT_SOURCE_DIR@/cmake/toolchains/x86_64-w64-mingw32.cmake")
 ]] @ONLY)
 
 add_custom_target(vendordep

@@ -1,19 +1,24 @@
 # Builds the vendor package (run by the vendordep target, with
 # -DSETTINGS=<the settings file that KelvaraVendordep.cmake writes>).
 #
-# Four builds of the libraries: release and debug, for aarch64 (the robot
+# Six builds of the libraries: release and debug, for aarch64 (the robot
 # controller, and ARM desktops and coprocessors: platforms linuxsystemcore and
-# linuxarm64) and for x86-64 (the desktop: linuxx86-64). Each is built
-# without versioned names, so that every shared library's file name,
-# lib<libName>.so, is also its SONAME. Their files go into these artifacts:
+# linuxarm64), for x86-64 Linux (the desktop: linuxx86-64) and for 64-bit
+# Windows (windowsx86-64, cross-compiled with MinGW-w64). The Linux builds
+# are built without versioned names, so that every shared library's file
+# name, lib<libName>.so, is also its SONAME. Windows gets <libName>.dll, each
+# with an import library <libName>.lib in the short format that MSVC's
+# linker reads, made from the DLL's export table. Their files go into these
+# artifacts:
 #   KelvaraLib-cpp          the library, on every platform (no simMode)
 #   KelvaraLibDriver-sim    the simulated driver module and its control
 #                           headers, for desktop simulation (swsim)
-#   KelvaraLib-testing      the recording driver, a static library for
-#                           unit tests; not listed in KelvaraLib.json, since
-#                           every listed artifact goes into every desktop
-#                           program, where it would take the simulated
-#                           driver's place
+#   KelvaraLib-testing      the recording driver for unit tests: a static
+#                           library on Linux, on Windows a DLL under the
+#                           driver module's name, KelvaraLibDriver.dll; not
+#                           listed in KelvaraLib.json, since every listed
+#                           artifact goes into every desktop program, where
+#                           it would take the simulated driver's place
 # and, when its coordinates are configured, the real driver module is listed
 # as the hwsim artifact, published by its own vendor.
 cmake_minimum_required(VERSION 3.25)
@@ -30,10 +35,37 @@ set(LIB_ARTIFACT KelvaraLib-cpp)
 set(SIM_ARTIFACT KelvaraLibDriver-sim)
 set(TESTING_ARTIFACT KelvaraLib-testing)
 set(ROBOT_PLATFORMS linuxsystemcore linuxarm64)
-set(DESKTOP_PLATFORMS linuxx86-64)
+set(DESKTOP_PLATFORMS linuxx86-64 windowsx86-64)
 set(platform_dir_linuxsystemcore linux/systemcore)
 set(platform_dir_linuxarm64 linux/arm64)
 set(platform_dir_linuxx86-64 linux/x86-64)
+set(platform_dir_windowsx86-64 windows/x86-64)
+# The build that makes each platform's binaries, without its flavour.
+set(platform_build_linuxsystemcore linux-arm64)
+set(platform_build_linuxarm64 linux-arm64)
+set(platform_build_linuxx86-64 linux-x86-64)
+set(platform_build_windowsx86-64 windows-x86-64)
+# Each library target's file in a Linux build's installed lib/ folder.
+set(linux_file_KelvaraLib libKelvaraLib.so)
+set(linux_file_KelvaraSimDriver libKelvaraLibDriver.so)
+set(linux_file_KelvaraRecordingDriver libKelvaraRecordingDriver.a)
+# ... and in a Windows build, where the recording driver is a DLL that a
+# test executable loads in place of the driver module.
+set(windows_file_KelvaraLib KelvaraLib.dll)
+set(windows_file_KelvaraSimDriver KelvaraLibDriver.dll)
+set(windows_file_KelvaraRecordingDriver KelvaraLibDriver.dll)
+
+set(MINGW_PREFIX x86_64-w64-mingw32)
+find_program(MINGW_CXX ${MINGW_PREFIX}-g++-posix)
+find_program(MINGW_OBJDUMP ${MINGW_PREFIX}-objdump)
+find_program(MINGW_STRIP ${MINGW_PREFIX}-strip)
+find_program(DLLTOOL NAMES llvm-dlltool-16 llvm-dlltool)
+foreach(tool IN ITEMS MINGW_CXX MINGW_OBJDUMP MINGW_STRIP DLLTOOL)
+  if(NOT ${tool})
+    message(FATAL_ERROR "The vendor package's Windows build needs MinGW-w64 "
+      "(g++-mingw-w64-x86-64-posix) and llvm-dlltool (llvm-16); ${tool} is missing")
+  endif()
+endforeach()
 
 function(run what log)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_FILE ${log}
@@ -44,9 +76,9 @@ function(run what log)
   endif()
 endfunction()
 
-# Builds and installs one configuration into <dir>/stage. The compiled
+# Builds one configuration and installs it into <dir>/stage. The compiled
 # libraries name no WPILib type, so the stand-in builds the same binaries as
-# any WPILib would (and the cross sysroot holds none).
+# any WPILib would (and the cross sysroots hold none).
 function(build_libraries name build_type toolchain)
   set(dir ${WORK_DIR}/${name})
   set(options -DCMAKE_BUILD_TYPE=${build_type} -DCMAKE_INSTALL_LIBDIR=lib
@@ -55,13 +87,9 @@ function(build_libraries name build_type toolchain)
     -DKELVARA_VENDORDEP=OFF -DKELVARA_WPILIB=STANDIN
     # Needs libKelvaraLibDriver.so by that name, whatever driver is installed.
     -DKELVARA_LINK_SIM_DRIVER=ON
-    -DKELVARA_WERROR=${WERROR})
+    -DKELVARA_WERROR=${WERROR} ${ARGN})
   if(toolchain)
     list(APPEND options -DCMAKE_TOOLCHAIN_FILE=${toolchain})
-  endif()
-  set(strip "")
-  if(build_type STREQUAL "Release")
-    set(strip --strip)
   endif()
   message(STATUS "Building ${name}")
   file(MAKE_DIRECTORY ${dir})
@@ -69,15 +97,84 @@ function(build_libraries name build_type toolchain)
     ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${dir} -G ${GENERATOR} ${options})
   run("Building ${name}" ${dir}/build.log
     ${CMAKE_COMMAND} --build ${dir} --config ${build_type} --parallel ${JOBS})
+  if("-DKELVARA_INSTALL=OFF" IN_LIST ARGN)
+    return()
+  endif()
+  set(strip "")
+  if(build_type STREQUAL "Release")
+    set(strip --strip)
+  endif()
   file(REMOVE_RECURSE ${dir}/stage)
   run("Installing ${name}" ${dir}/install.log
     ${CMAKE_COMMAND} --install ${dir} --config ${build_type} --prefix ${dir}/stage ${strip})
+endfunction()
+
+# A Windows build writes where it built each library (read below), since the
+# build places DLLs as it needs them and names the simulated and the
+# recording driver alike: included at the end of the project's top-level
+# CMakeLists.txt.
+set(list_files ${WORK_DIR}/ListLibraryFiles.cmake)
+file(WRITE ${list_files} [[
+function(kelvara_vendordep_list_files)
+  set(content "")
+  foreach(target IN ITEMS KelvaraLib KelvaraSimDriver KelvaraRecordingDriver)
+    string(APPEND content "set(built_${target} \"$<TARGET_FILE:${target}>\")\n")
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/LibraryFiles-$<CONFIG>.cmake CONTENT "${content}")
+endfunction()
+cmake_language(DEFER CALL kelvara_vendordep_list_files)
+]])
+
+# Builds the Windows DLLs of one flavour and puts each, with its import
+# library, into <dir>/package/<target>/. The release DLLs are stripped; the
+# debug ones keep their DWARF debugging information, which gdb and lldb read
+# (MinGW's GCC writes no PDB, so Visual Studio's debugger shows them without
+# source lines).
+function(build_windows name build_type)
+  build_libraries(${name} ${build_type} ${WINDOWS_TOOLCHAIN} -DKELVARA_INSTALL=OFF
+    -DCMAKE_PROJECT_KelvaraLib_INCLUDE=${list_files})
+  set(dir ${WORK_DIR}/${name})
+  include(${dir}/LibraryFiles-${build_type}.cmake)
+  file(REMOVE_RECURSE ${dir}/package)
+  foreach(target IN ITEMS KelvaraLib KelvaraSimDriver KelvaraRecordingDriver)
+    set(dll ${windows_file_${target}})
+    get_filename_component(built_name "${built_${target}}" NAME)
+    if(NOT built_name STREQUAL dll)
+      message(FATAL_ERROR "The Windows build makes ${target} as ${built_name}; "
+        "the package needs ${dll}, the name its users' loader looks for")
+    endif()
+    set(out ${dir}/package/${target})
+    file(MAKE_DIRECTORY ${out})
+    file(COPY_FILE ${built_${target}} ${out}/${dll})
+    if(build_type STREQUAL "Release")
+      run("Stripping ${name} ${dll}" ${dir}/strip.log
+        ${MINGW_STRIP} --strip-unneeded ${out}/${dll})
+    endif()
+    # The import library imports every name that the DLL's export table lists.
+    execute_process(COMMAND ${MINGW_OBJDUMP} -p ${out}/${dll} OUTPUT_VARIABLE dump
+      RESULT_VARIABLE result)
+    string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
+    if(NOT result EQUAL 0 OR at EQUAL -1)
+      message(FATAL_ERROR "${out}/${dll} has no export table (objdump: ${result})")
+    endif()
+    string(SUBSTRING "${dump}" ${at} -1 dump)
+    string(REGEX MATCHALL "\n\t\\[ *[0-9]+\\] [^ \t\n]+" exports "${dump}")
+    string(REGEX REPLACE "\n\t\\[ *[0-9]+\\] " "\n  " exports "${exports}")
+    string(REPLACE ";" "" exports "${exports}")
+    get_filename_component(stem ${dll} NAME_WE)
+    file(WRITE ${out}/${stem}.def "LIBRARY ${dll}\nEXPORTS${exports}\n")
+    run("Making ${stem}.lib" ${dir}/dlltool.log
+      ${DLLTOOL} -m i386:x86-64 -d ${out}/${stem}.def -D ${dll} -l ${out}/${stem}.lib)
+    file(REMOVE ${out}/${stem}.def)
+  endforeach()
 endfunction()
 
 build_libraries(linux-x86-64-release Release "")
 build_libraries(linux-x86-64-debug Debug "")
 build_libraries(linux-arm64-release Release ${TOOLCHAIN})
 build_libraries(linux-arm64-debug Debug ${TOOLCHAIN})
+build_windows(windows-x86-64-release Release)
+build_windows(windows-x86-64-debug Debug)
 
 # --- The Maven repository ----------------------------------------------------
 
@@ -132,62 +229,63 @@ function(stage_dir artifact classifier source destination)
     FILES_MATCHING ${ARGN})
 endfunction()
 
-# One zip per platform and flavour, holding <os>/<arch>/<kind>/<file>.
-function(zip_binaries artifact file kind suffix)
-  foreach(platform IN LISTS ROBOT_PLATFORMS DESKTOP_PLATFORMS)
-    if(NOT platform IN_LIST ARGN)
-      continue()
-    endif()
-    if(platform IN_LIST ROBOT_PLATFORMS)
-      set(arch arm64)
-    else()
-      set(arch x86-64)
-    endif()
+# One zip per platform and flavour of the library <target>, for each platform
+# that follows, holding <os>/<arch>/<kind>/<its files>: on Linux the file
+# that the build installs, on Windows the DLL and its import library.
+function(zip_binaries artifact target kind suffix)
+  foreach(platform IN LISTS ARGN)
     foreach(flavour release debug)
       set(classifier ${platform}${suffix})
       if(flavour STREQUAL "debug")
         string(APPEND classifier debug)
       endif()
-      file(COPY ${WORK_DIR}/linux-${arch}-${flavour}/stage/lib/${file}
+      set(build ${WORK_DIR}/${platform_build_${platform}}-${flavour})
+      if(platform MATCHES "^windows")
+        set(files ${build}/package/${target}/)
+      else()
+        set(files ${build}/stage/lib/${linux_file_${target}})
+      endif()
+      file(COPY ${files}
         DESTINATION ${WORK_DIR}/zips/${artifact}/${classifier}/${platform_dir_${platform}}/${kind})
       zip_staged(${artifact} ${classifier})
     endforeach()
   endforeach()
 endfunction()
 
-set(sources PATTERN *.cpp PATTERN *.hpp)
+set(headers PATTERN *.hpp PATTERN *.h)
+set(sources PATTERN *.cpp PATTERN *.c ${headers})
 
 # The library: its public headers only (the WPILib stand-in's are no part of
 # it; robot projects bring WPILib).
 write_pom(${LIB_ARTIFACT})
-stage_dir(${LIB_ARTIFACT} headers ${SOURCE_DIR}/include/kelvara kelvara
-  PATTERN *.hpp PATTERN *.h)
+stage_dir(${LIB_ARTIFACT} headers ${SOURCE_DIR}/include/kelvara kelvara ${headers})
 stage_dir(${LIB_ARTIFACT} sources ${SOURCE_DIR}/src "" ${sources})
 zip_staged(${LIB_ARTIFACT} headers)
 zip_staged(${LIB_ARTIFACT} sources)
-zip_binaries(${LIB_ARTIFACT} libKelvaraLib.so shared ""
-  ${ROBOT_PLATFORMS} ${DESKTOP_PLATFORMS})
+zip_binaries(${LIB_ARTIFACT} KelvaraLib shared "" ${ROBOT_PLATFORMS} ${DESKTOP_PLATFORMS})
 
 # The simulated driver module with its control interface.
 write_pom(${SIM_ARTIFACT})
 stage_dir(${SIM_ARTIFACT} headers ${SOURCE_DIR}/sim/include/kelvara/sim kelvara/sim
-  PATTERN *.hpp PATTERN *.h)
+  ${headers})
 stage_dir(${SIM_ARTIFACT} sources ${SOURCE_DIR}/sim/src "" ${sources})
 zip_staged(${SIM_ARTIFACT} headers)
 zip_staged(${SIM_ARTIFACT} sources)
-zip_binaries(${SIM_ARTIFACT} libKelvaraLibDriver.so shared "" ${DESKTOP_PLATFORMS})
+zip_binaries(${SIM_ARTIFACT} KelvaraSimDriver shared "" ${DESKTOP_PLATFORMS})
 
 # The recording driver, with the driver's declarations and record layouts
-# that tests fill, included as "driver/DriverRecords.hpp".
+# that tests fill, included as "driver/DriverRecords.hpp": a static library
+# on Linux (classifiers linuxx86-64static...), on Windows the DLL
+# KelvaraLibDriver.dll with its import library (windowsx86-64...).
 write_pom(${TESTING_ARTIFACT})
 stage_dir(${TESTING_ARTIFACT} headers ${SOURCE_DIR}/testing/include/kelvara/testing
-  kelvara/testing PATTERN *.hpp PATTERN *.h)
-stage_dir(${TESTING_ARTIFACT} headers ${SOURCE_DIR}/src/driver driver PATTERN *.hpp)
+  kelvara/testing ${headers})
+stage_dir(${TESTING_ARTIFACT} headers ${SOURCE_DIR}/src/driver driver ${headers})
 stage_dir(${TESTING_ARTIFACT} sources ${SOURCE_DIR}/testing/src "" ${sources})
 zip_staged(${TESTING_ARTIFACT} headers)
 zip_staged(${TESTING_ARTIFACT} sources)
-zip_binaries(${TESTING_ARTIFACT} libKelvaraRecordingDriver.a static static
-  ${DESKTOP_PLATFORMS})
+zip_binaries(${TESTING_ARTIFACT} KelvaraRecordingDriver static static linuxx86-64)
+zip_binaries(${TESTING_ARTIFACT} KelvaraRecordingDriver shared "" windowsx86-64)
 
 # --- KelvaraLib.json ---------------------------------------------------------
 
