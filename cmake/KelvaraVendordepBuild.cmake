@@ -97,7 +97,7 @@ function(build_libraries name build_type toolchain)
     ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${dir} -G ${GENERATOR} ${options})
   run("Building ${name}" ${dir}/build.log
     ${CMAKE_COMMAND} --build ${dir} --config ${build_type} --parallel ${JOBS})
-  if("-DKELVARA_INSTALL=OFF" IN_LIST ARGN)
+  if("-DKELVARA_INSTALL=OFF" IN_LIST ARGN)  # a build that is not installed
     return()
   endif()
   set(strip "")
