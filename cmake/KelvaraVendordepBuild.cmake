@@ -57,15 +57,17 @@ set(windows_file_KelvaraRecordingDriver KelvaraLibDriver.dll)
 
 set(MINGW_PREFIX x86_64-w64-mingw32)
 find_program(MINGW_CXX ${MINGW_PREFIX}-g++-posix)
-find_program(MINGW_OBJDUMP ${MINGW_PREFIX}-objdump)
+find_program(OBJDUMP ${MINGW_PREFIX}-objdump)
 find_program(MINGW_STRIP ${MINGW_PREFIX}-strip)
 find_program(DLLTOOL NAMES llvm-dlltool-16 llvm-dlltool)
-foreach(tool IN ITEMS MINGW_CXX MINGW_OBJDUMP MINGW_STRIP DLLTOOL)
+foreach(tool IN ITEMS MINGW_CXX OBJDUMP MINGW_STRIP DLLTOOL)
   if(NOT ${tool})
     message(FATAL_ERROR "The vendor package's Windows build needs MinGW-w64 "
       "(g++-mingw-w64-x86-64-posix) and llvm-dlltool (llvm-16); ${tool} is missing")
   endif()
 endforeach()
+
+include(${SOURCE_DIR}/cmake/KelvaraImportLibrary.cmake)
 
 function(run what log)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_FILE ${log}
@@ -150,22 +152,8 @@ function(build_windows name build_type)
       run("Stripping ${name} ${dll}" ${dir}/strip.log
         ${MINGW_STRIP} --strip-unneeded ${out}/${dll})
     endif()
-    # The import library imports every name that the DLL's export table lists.
-    execute_process(COMMAND ${MINGW_OBJDUMP} -p ${out}/${dll} OUTPUT_VARIABLE dump
-      RESULT_VARIABLE result)
-    string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
-    if(NOT result EQUAL 0 OR at EQUAL -1)
-      message(FATAL_ERROR "${out}/${dll} has no export table (objdump: ${result})")
-    endif()
-    string(SUBSTRING "${dump}" ${at} -1 dump)
-    string(REGEX MATCHALL "\n\t\\[ *[0-9]+\\] [^ \t\n]+" exports "${dump}")
-    string(REGEX REPLACE "\n\t\\[ *[0-9]+\\] " "\n  " exports "${exports}")
-    string(REPLACE ";" "" exports "${exports}")
     get_filename_component(stem ${dll} NAME_WE)
-    file(WRITE ${out}/${stem}.def "LIBRARY ${dll}\nEXPORTS${exports}\n")
-    run("Making ${stem}.lib" ${dir}/dlltool.log
-      ${DLLTOOL} -m i386:x86-64 -d ${out}/${stem}.def -D ${dll} -l ${out}/${stem}.lib)
-    file(REMOVE ${out}/${stem}.def)
+    kelvara_import_library(${out}/${dll} ${out}/${stem}.lib)
   endforeach()
 endfunction()
 
