@@ -70,4 +70,28 @@ double KelvaraLib_Lumeno_ChromaticityDistance(
   return std::hypot(a->x - b->x, a->y - b->y);
 }
 
+size_t KelvaraLib_Lumeno_FindNearest(const KelvaraLib_Chromaticity* seen,
+                                     const KelvaraLib_Chromaticity* entries,
+                                     size_t count, double threshold,
+                                     double* distance) {
+  size_t best = count;
+  double bestDistance = 0.0;
+  for (size_t i = 0; i < count; ++i) {
+    const double d = KelvaraLib_Lumeno_ChromaticityDistance(seen, &entries[i]);
+    // An infinite distance (an entry off the chart) is never near, not even
+    // under an infinite threshold. NaN fails the comparison.
+    if (std::isinf(d) || !(d <= threshold)) {
+      continue;
+    }
+    if (best == count || d < bestDistance) {
+      best = i;
+      bestDistance = d;
+    }
+  }
+  if (best != count) {
+    *distance = bestDistance;
+  }
+  return best;
+}
+
 }  // extern "C"

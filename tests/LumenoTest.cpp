@@ -354,7 +354,7 @@ TEST_F(LumenoTest, DestructionReleasesTheDeviceBeforeThePalette) {
         &seen);
   }
   OnRelease(nullptr, nullptr);
-  EXPECT_EQ(seen.count, 2u);  // the entry's name, then the palette
+  EXPECT_EQ(seen.count, 3u);  // the entry's name, the names, the colours
   EXPECT_EQ(seen.fewestReleased, 1u);
 }
 

@@ -280,6 +280,13 @@ KELVARA_EXPORT bool KelvaraLib_Lumeno_GetChromaticity(
 /** The Euclidean distance between two chromaticities. */
 KELVARA_EXPORT double KelvaraLib_Lumeno_ChromaticityDistance(
     const KelvaraLib_Chromaticity* a, const KelvaraLib_Chromaticity* b);
+/** The index of the entry nearest to seen among count entries, counting
+ *  only finite distances at most threshold, the earliest of equal ones; its
+ *  distance goes to *distance. Returns count, writing nothing, when no
+ *  entry is that near. */
+KELVARA_EXPORT size_t KelvaraLib_Lumeno_FindNearest(
+    const KelvaraLib_Chromaticity* seen, const KelvaraLib_Chromaticity* entries,
+    size_t count, double threshold, double* distance);
 
 /* The ranger. */
 

@@ -213,8 +213,10 @@ class Lumeno {
   Lumeno& operator=(Lumeno&& other) noexcept {
     if (this != &other) {
       m_handle = std::move(other.m_handle);
-      m_palette = std::move(other.m_palette);
-      other.m_palette.clear();
+      m_names = std::move(other.m_names);
+      m_colors = std::move(other.m_colors);
+      other.m_names.clear();
+      other.m_colors.clear();
       m_matchThreshold = other.m_matchThreshold;
     }
     return *this;
@@ -342,12 +344,18 @@ class Lumeno {
    *     unchanged
    */
   void AddColor(std::string_view name, Chromaticity chromaticity) {
-    const auto entry = std::ranges::find_if(
-        m_palette, [name](const auto& e) { return e.first == name; });
-    if (entry != m_palette.end()) {
-      entry->second = chromaticity;
-    } else {
-      m_palette.emplace_back(std::string{name}, chromaticity);
+    const KelvaraLib_Chromaticity color{chromaticity.x, chromaticity.y};
+    const auto entry = std::ranges::find(m_names, name);
+    if (entry != m_names.end()) {
+      m_colors[static_cast<std::size_t>(entry - m_names.begin())] = color;
+      return;
+    }
+    m_names.emplace_back(name);
+    try {
+      m_colors.push_back(color);
+    } catch (...) {
+      m_names.pop_back();
+      throw;
     }
   }
 
@@ -371,11 +379,18 @@ class Lumeno {
   /// Removes the palette entry with this name, if there is one; the others
   /// keep their order.
   void RemoveColor(std::string_view name) {
-    std::erase_if(m_palette, [name](const auto& e) { return e.first == name; });
+    const auto entry = std::ranges::find(m_names, name);
+    if (entry != m_names.end()) {
+      m_colors.erase(m_colors.begin() + (entry - m_names.begin()));
+      m_names.erase(entry);
+    }
   }
 
   /// Empties the palette; the match threshold stays.
-  void ClearColors() { m_palette.clear(); }
+  void ClearColors() {
+    m_names.clear();
+    m_colors.clear();
+  }
 
   /// Sets the largest chromaticity distance that GetMatch accepts (0.05 at
   /// first). A value that is not above 0, NaN included, is ignored; positive
@@ -406,32 +421,26 @@ class Lumeno {
     if (!seen) {
       return std::nullopt;
     }
-    const std::string* bestName = nullptr;
-    double bestDistance = 0.0;
-    for (const auto& [name, chromaticity] : m_palette) {
-      const double distance = detail::ChromaticityDistance(*seen, chromaticity);
-      // An infinite distance (an entry off the chart) is never near, not
-      // even under an infinite threshold. NaN fails the comparison.
-      if (std::isinf(distance) || !(distance <= m_matchThreshold)) {
-        continue;
-      }
-      if (bestName == nullptr || distance < bestDistance) {
-        bestName = &name;
-        bestDistance = distance;
-      }
-    }
-    if (bestName == nullptr) {
+    // One call walks the whole palette, under the library's own arithmetic.
+    const KelvaraLib_Chromaticity color{seen->x, seen->y};
+    double distance = 0.0;
+    const std::size_t best = KelvaraLib_Lumeno_FindNearest(
+        &color, m_colors.data(), m_colors.size(), m_matchThreshold, &distance);
+    if (best >= m_names.size()) {
       return std::nullopt;
     }
-    return LumenoMatch{*bestName, 1.0 - bestDistance / m_matchThreshold,
-                       bestDistance};
+    return LumenoMatch{m_names[best], 1.0 - distance / m_matchThreshold,
+                       distance};
   }
 
  private:
   /// Takes over a handle that the driver issued.
   explicit Lumeno(std::int32_t handle) : m_handle{handle} {}
 
-  std::vector<std::pair<std::string, Chromaticity>> m_palette;
+  // The palette: names and chromaticities at the same index, the
+  // chromaticities in one array for the library's nearest-entry search.
+  std::vector<std::string> m_names;
+  std::vector<KelvaraLib_Chromaticity> m_colors;
   double m_matchThreshold = 0.05;
   // Declared last, so that it is destroyed first: the device is released
   // before its palette.
