@@ -5,6 +5,10 @@
 
 #if defined(_WIN32)
 #include <malloc.h>
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
 #endif
 
 namespace {
@@ -51,6 +55,81 @@ void Release(void* p, bool aligned = false) noexcept {
   static_cast<void>(aligned);
   std::free(p);
 }
+
+#if defined(_WIN32)
+// On Windows every DLL carries its own C++ runtime, so the operator new
+// replaced below serves the test program alone. The library's and the
+// recording driver's allocations reach the C library's malloc and free
+// through their DLL's import table, whose entries are pointed here before
+// the tests run, so that they are counted and released alike.
+void* CountingMalloc(std::size_t size) noexcept {
+  ++t_allocations;
+  return std::malloc(size);
+}
+
+void* CountingAlignedMalloc(std::size_t size, std::size_t alignment) noexcept {
+  ++t_allocations;
+  return _aligned_malloc(size, alignment);
+}
+
+void CountingFree(void* p) noexcept {
+  Release(p);
+}
+
+void CountingAlignedFree(void* p) noexcept {
+  Release(p, true);
+}
+
+/// Points the loaded DLL's import of the named function at replacement.
+void Redirect(const wchar_t* dll, const char* function, void* replacement) {
+  auto* const base = reinterpret_cast<std::byte*>(GetModuleHandleW(dll));
+  if (base == nullptr) {
+    return;
+  }
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+           base + imports.VirtualAddress);
+       module->Name != 0; ++module) {
+    const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(
+        base + module->OriginalFirstThunk);
+    auto* slots =
+        reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+        continue;
+      }
+      const auto* name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
+          base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(name->Name), function) !=
+          0) {
+        continue;
+      }
+      DWORD protection = 0;
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function,
+                     PAGE_READWRITE, &protection);
+      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection,
+                     &protection);
+    }
+  }
+}
+
+const bool g_countingDlls = [] {
+  for (const wchar_t* dll : {L"KelvaraLib.dll", L"KelvaraLibDriver.dll"}) {
+    Redirect(dll, "malloc", reinterpret_cast<void*>(&CountingMalloc));
+    Redirect(dll, "_aligned_malloc",
+             reinterpret_cast<void*>(&CountingAlignedMalloc));
+    Redirect(dll, "free", reinterpret_cast<void*>(&CountingFree));
+    Redirect(dll, "_aligned_free",
+             reinterpret_cast<void*>(&CountingAlignedFree));
+  }
+  return true;
+}();
+#endif
 
 }  // namespace
 
