@@ -7,7 +7,10 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(_kelvara_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/KelvaraLib)
-set(_kelvara_targets KelvaraLib KelvaraDriverHeaders KelvaraRecordingDriver)
+set(_kelvara_targets KelvaraLib KelvaraDriverHeaders)
+if(NOT WIN32)
+  list(APPEND _kelvara_targets KelvaraRecordingDriver)
+endif()
 if(KELVARA_INSTALL_SIM_DRIVER)
   list(APPEND _kelvara_targets KelvaraSimDriver)
 endif()
@@ -21,6 +24,16 @@ install(TARGETS ${_kelvara_targets}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  # On Windows the recording driver is a KelvaraLibDriver.dll too
+  # (testing/CMakeLists.txt), so it has folders of its own, where it cannot
+  # take the simulated driver's place: a team's tests load it from beside
+  # their executable.
+  install(TARGETS KelvaraRecordingDriver
+    EXPORT KelvaraLibTargets
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}/kelvara-recording-driver
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}/kelvara-recording-driver)
+endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/kelvara
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
