@@ -115,13 +115,13 @@ def dll(tmp, name, exports, imports, machine=None):
 BUILT = {}
 
 
-def build(spec):
+def build(recipe):
     """A DLL ({"dll": name, ...}) or an import library ({"implib": DLL
-    name, ...}), built once for each spec."""
-    key = json.dumps(spec, sort_keys=True)
+    name, ...}), built once for each recipe."""
+    key = json.dumps(recipe, sort_keys=True)
     if key not in BUILT:
         with tempfile.TemporaryDirectory() as tmp:
-            args = dict(spec)
+            args = dict(recipe)
             if "dll" in args:
                 BUILT[key] = dll(Path(tmp), args.pop("dll"), **args)
             else:
