@@ -1,5 +1,6 @@
 // What the C interface adds to the C++ classes it serves: no exception
-// leaves it; a failure inside the library comes back as a code.
+// leaves it; a failure inside the library comes back as a code; an out value
+// that the driver leaves unwritten is 0.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,13 @@ TEST(CInterfaceTest, APathThatCannotBeCopiedOpensNothingAndIsReported) {
     EXPECT_EQ(handle, 42);
   }
   EXPECT_TRUE(driver.Calls().empty());
+}
+
+TEST(CInterfaceTest, AConfigValueThatTheDriverDoesNotWriteIsZero) {
+  const kelvara::testing::RecordingDriver driver;  // answers 0, writes nothing
+  std::uint32_t value = 7;
+  EXPECT_EQ(KelvaraLib_Lumeno_GetConfigValue(1, 4, &value), 0);
+  EXPECT_EQ(value, 0u);
 }
 
 }  // namespace

@@ -304,6 +304,12 @@ TEST_F(LumenoTest, LearnColorStoresOnlyARealChromaticity) {
   ASSERT_TRUE(m_device.LearnColor("green"));  // appended behind blue
   m_device.RemoveColor("red");
   EXPECT_EQ(Matched(m_device), "blue");
+  // A middle entry leaves with its colour: nothing is left near kP.
+  m_device.AddColor("green", kP);
+  m_device.AddColor("gray", AboveP(0.5));
+  m_device.RemoveColor("green");
+  SetSample(kP);
+  EXPECT_EQ(Matched(m_device), std::nullopt);
 }
 
 TEST_F(LumenoTest, MovesCarryPaletteAndThreshold) {
