@@ -606,8 +606,8 @@ class Kinetra {
 
   /**
    * Fetches one sample into record, which the driver writes in place: one
-   * driver call. Only the validity bits are set before the call; no other
-   * part of the record may be read unless its group is valid.
+   * driver call. The library clears only the validity bits before the
+   * call; no other part of the record may be read unless its group is valid.
    *
    * @return the driver's result code; record holds nothing when it fails
    */
