@@ -29,6 +29,7 @@
 #include "driver/KelvaraLibDriver.hpp"
 #include "hal/StandInHal.hpp"
 #include "kelvara/sim/KelvaraSim.h"
+#include "support/AllocationCounter.hpp"
 #include "support/SimTest.hpp"
 
 namespace {
@@ -525,6 +526,25 @@ TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
   }
   EXPECT_EQ(count().calls, 0);
   Unload(hal);
+}
+
+TEST(SimDriverTest, OpeningWithoutMemoryIssuesNoHandleAndThrowsNothing) {
+  // Each allocation of the create call fails in turn, until it succeeds.
+  const std::string path = TestPath();
+  SimKinetra sim{SimAddress::Serial(path)};
+  std::int32_t status = static_cast<std::int32_t>(SimResult::kOutOfMemory);
+  std::int32_t imu = 0;
+  std::size_t allowed = 0;
+  for (; status == static_cast<std::int32_t>(SimResult::kOutOfMemory);
+       ++allowed) {
+    EXPECT_EQ(imu, 0);
+    EXPECT_EQ(sim.GetOpenHandleCount(), 0);
+    FailAllocationsAfter(allowed);
+    imu = KELVARA_Kinetra_CreateSerial(path.c_str(), 0, &status);
+    FailAllocationsAfter(kNeverFail);
+  }
+  EXPECT_TRUE(allowed > 1 && status == 0 && sim.GetOpenHandleCount() == 1);
+  KELVARA_Kinetra_Destroy(imu);
 }
 
 TEST(SimDriverTest, HandlesAreIssuedAlwaysNeverReusedAndReleasedOnce) {

@@ -39,13 +39,21 @@ std::int32_t Open(const SimAddress& address, std::int32_t* status,
     // Every handle has been issued once; none is reused.
     result = SimResult::kNotConnected;
   } else {
-    handle = ++state.lastHandle;
+    // Everything that allocates comes first, so that a failure leaves no
+    // handle behind.
+    handle = state.lastHandle + 1;
     state.handles.emplace(handle, &device);
-    ++device.openHandles;
     if (watch) {
-      state.hal.Watch(
-          HalTarget{std::in_place_type<HalDevice>, KindOf<Model>(), address});
+      try {
+        state.hal.Watch(
+            HalTarget{std::in_place_type<HalDevice>, KindOf<Model>(), address});
+      } catch (...) {
+        state.handles.erase(handle);
+        throw;
+      }
     }
+    state.lastHandle = handle;
+    ++device.openHandles;
   }
   if (status != nullptr) {
     *status = Code(result);
@@ -56,6 +64,35 @@ std::int32_t Open(const SimAddress& address, std::int32_t* status,
 template <typename Model>
 std::int32_t Open(const SimAddress& address, std::int32_t* status) {
   return Open<Model>(address, status, [](Model&) {});
+}
+
+// The driver's callers may be C, where no exception may arrive. Memory that
+// cannot be allocated (for a device, a handle, a serial path or a HAL entry)
+// is the only failure that throws here; the two guards below turn it into
+// SimResult::kOutOfMemory.
+
+/// Runs a create call: on failure no handle is issued (0), and the status
+/// says kOutOfMemory.
+template <typename F>
+std::int32_t GuardedCreate(std::int32_t* status, F open) noexcept {
+  try {
+    return open();
+  } catch (...) {
+    if (status != nullptr) {
+      *status = Code(SimResult::kOutOfMemory);
+    }
+    return 0;
+  }
+}
+
+/// Runs a call that returns a result code: on failure, kOutOfMemory.
+template <typename F>
+std::int32_t GuardedCode(F call) noexcept {
+  try {
+    return call();
+  } catch (...) {
+    return Code(SimResult::kOutOfMemory);
+  }
 }
 
 SimAddress CanAddress(std::int32_t port, std::int32_t canId) {
@@ -162,23 +199,29 @@ extern "C" {
 std::int32_t KELVARA_Kinetra_CreateCan(std::int32_t port, std::int32_t canId,
                                        std::int32_t extra,
                                        std::int32_t* status) {
-  return sim::detail::Open<KinetraModel>(
-      sim::detail::CanAddress(port, canId), status,
-      [extra](KinetraModel& model) { model.openArgument = extra; });
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<KinetraModel>(
+        sim::detail::CanAddress(port, canId), status,
+        [extra](KinetraModel& model) { model.openArgument = extra; });
+  });
 }
 
 std::int32_t KELVARA_Kinetra_CreateUsb(std::int32_t usbPort, std::int32_t extra,
                                        std::int32_t* status) {
-  return sim::detail::Open<KinetraModel>(
-      sim::detail::UsbAddress(usbPort), status,
-      [extra](KinetraModel& model) { model.openArgument = extra; });
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<KinetraModel>(
+        sim::detail::UsbAddress(usbPort), status,
+        [extra](KinetraModel& model) { model.openArgument = extra; });
+  });
 }
 
 std::int32_t KELVARA_Kinetra_CreateSerial(const char* path, std::int32_t extra,
                                           std::int32_t* status) {
-  return sim::detail::Open<KinetraModel>(
-      sim::detail::SerialAddress(path), status,
-      [extra](KinetraModel& model) { model.openArgument = extra; });
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<KinetraModel>(
+        sim::detail::SerialAddress(path), status,
+        [extra](KinetraModel& model) { model.openArgument = extra; });
+  });
 }
 
 void KELVARA_Kinetra_Destroy(std::int32_t handle) {
@@ -252,20 +295,26 @@ std::int32_t KELVARA_Kinetra_SelfTest(std::int32_t handle,
 
 std::int32_t KELVARA_Lumeno_CreateCan(std::int32_t port, std::int32_t canId,
                                       std::int32_t* status) {
-  return sim::detail::Open<LumenoModel>(sim::detail::CanAddress(port, canId),
-                                        status);
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<LumenoModel>(sim::detail::CanAddress(port, canId),
+                                          status);
+  });
 }
 
 std::int32_t KELVARA_Lumeno_CreateUsb(std::int32_t usbPort,
                                       std::int32_t* status) {
-  return sim::detail::Open<LumenoModel>(sim::detail::UsbAddress(usbPort),
-                                        status);
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<LumenoModel>(sim::detail::UsbAddress(usbPort),
+                                          status);
+  });
 }
 
 std::int32_t KELVARA_Lumeno_CreateSerial(const char* path,
                                          std::int32_t* status) {
-  return sim::detail::Open<LumenoModel>(sim::detail::SerialAddress(path),
-                                        status);
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<LumenoModel>(sim::detail::SerialAddress(path),
+                                          status);
+  });
 }
 
 void KELVARA_Lumeno_Destroy(std::int32_t handle) {
@@ -329,20 +378,26 @@ std::int32_t KELVARA_Lumeno_GetConfigValue(std::int32_t handle,
 
 std::int32_t KELVARA_Vantor_CreateCan(std::int32_t port, std::int32_t canId,
                                       std::int32_t* status) {
-  return sim::detail::Open<VantorModel>(sim::detail::CanAddress(port, canId),
-                                        status);
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<VantorModel>(sim::detail::CanAddress(port, canId),
+                                          status);
+  });
 }
 
 std::int32_t KELVARA_Vantor_CreateUsb(std::int32_t usbPort,
                                       std::int32_t* status) {
-  return sim::detail::Open<VantorModel>(sim::detail::UsbAddress(usbPort),
-                                        status);
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<VantorModel>(sim::detail::UsbAddress(usbPort),
+                                          status);
+  });
 }
 
 std::int32_t KELVARA_Vantor_CreateSerial(const char* path,
                                          std::int32_t* status) {
-  return sim::detail::Open<VantorModel>(sim::detail::SerialAddress(path),
-                                        status);
+  return sim::detail::GuardedCreate(status, [&] {
+    return sim::detail::Open<VantorModel>(sim::detail::SerialAddress(path),
+                                          status);
+  });
 }
 
 void KELVARA_Vantor_Destroy(std::int32_t handle) {
@@ -401,26 +456,29 @@ std::int32_t KELVARA_Vantor_SetZoneMask(std::int32_t handle,
 
 std::int32_t KELVARA_CanBus_RequestMode(std::int32_t port, std::int32_t mode,
                                         std::int32_t timeoutMs) {
-  const bool watch = sim::detail::HalFound();
-  State& state = sim::detail::GetState();
-  const sim::detail::PublishAfterwards publish;
-  std::scoped_lock lock{state.mutex};
-  if (!sim::detail::PortExists(port)) {
-    return sim::detail::Code(SimResult::kInvalidArgument);
-  }
-  auto& canPort = state.canPorts[static_cast<std::size_t>(port)];
-  ++canPort.requests;
-  if (watch) {
-    state.hal.Watch(sim::detail::HalCanPort{port});
-  }
-  if (const auto injected = canPort.failures.Take()) {
-    return *injected;
-  }
-  if ((mode != 0 && mode != 1) || timeoutMs < 0) {
-    return sim::detail::Code(SimResult::kInvalidArgument);
-  }
-  canPort.mode = mode;
-  return sim::detail::Code(SimResult::kOk);
+  return sim::detail::GuardedCode([&] {
+    const bool watch = sim::detail::HalFound();
+    State& state = sim::detail::GetState();
+    const sim::detail::PublishAfterwards publish;
+    std::scoped_lock lock{state.mutex};
+    if (!sim::detail::PortExists(port)) {
+      return sim::detail::Code(SimResult::kInvalidArgument);
+    }
+    // The one step that allocates, before anything is counted.
+    if (watch) {
+      state.hal.Watch(sim::detail::HalCanPort{port});
+    }
+    auto& canPort = state.canPorts[static_cast<std::size_t>(port)];
+    ++canPort.requests;
+    if (const auto injected = canPort.failures.Take()) {
+      return *injected;
+    }
+    if ((mode != 0 && mode != 1) || timeoutMs < 0) {
+      return sim::detail::Code(SimResult::kInvalidArgument);
+    }
+    canPort.mode = mode;
+    return sim::detail::Code(SimResult::kOk);
+  });
 }
 
 std::int32_t KELVARA_CanBus_GetMode(std::int32_t port) {

@@ -16,11 +16,18 @@ namespace {
 thread_local std::size_t t_allocations = 0;
 thread_local void (*t_releaseHook)(void*) = nullptr;
 thread_local void* t_releaseContext = nullptr;
+thread_local std::size_t t_allowed = kelvara::test::kNeverFail;
 
-/// Counts an allocation and makes it; null when there is no memory. Every
-/// form of operator new comes here, and every form of operator delete frees
-/// with std::free, so that a sanitizer sees the pairs match.
+/// Whether this allocation is to fail, as FailAllocationsAfter asked.
+bool Refused() noexcept {
+  return t_allowed != kelvara::test::kNeverFail &&
+         (t_allowed == 0 || (--t_allowed, false));
+}
+
 void* Allocate(std::size_t size, std::size_t alignment = 0) noexcept {
+  if (Refused()) {
+    return nullptr;
+  }
   ++t_allocations;
   if (alignment == 0) {
     return std::malloc(size == 0 ? 1 : size);
@@ -63,13 +70,11 @@ void Release(void* p, bool aligned = false) noexcept {
 // through their DLL's import table, whose entries are pointed here before
 // the tests run, so that they are counted and released alike.
 void* CountingMalloc(std::size_t size) noexcept {
-  ++t_allocations;
-  return std::malloc(size);
+  return Allocate(size);
 }
 
 void* CountingAlignedMalloc(std::size_t size, std::size_t alignment) noexcept {
-  ++t_allocations;
-  return _aligned_malloc(size, alignment);
+  return Allocate(size, alignment);
 }
 
 void CountingFree(void* p) noexcept {
@@ -137,6 +142,10 @@ namespace kelvara::test {
 
 std::size_t AllocationCount() noexcept {
   return t_allocations;
+}
+
+void FailAllocationsAfter(std::size_t count) noexcept {
+  t_allowed = count;
 }
 
 void OnRelease(void (*hook)(void* context), void* context) noexcept {

@@ -20,6 +20,13 @@ std::size_t CountAllocations(F&& f) {
   return AllocationCount() - before;
 }
 
+/// The count for FailAllocationsAfter that never fails.
+inline constexpr std::size_t kNeverFail = static_cast<std::size_t>(-1);
+
+/// Makes every allocation on the calling thread fail (operator new throws
+/// std::bad_alloc) once count more have succeeded; kNeverFail stops it.
+void FailAllocationsAfter(std::size_t count) noexcept;
+
 /// Makes every release of heap memory on the calling thread call hook (with
 /// context) before the memory is freed; null stops it. The hook must neither
 /// allocate nor release memory.

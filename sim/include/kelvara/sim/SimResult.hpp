@@ -28,6 +28,9 @@ enum class SimResult : std::int32_t {
   kInvalidArgument = 3,
   /// A configuration item that the colour sensor does not know.
   kUnsupportedItem = 4,
+  /// Memory for the device, its handle or its HAL entry could not be
+  /// allocated; nothing was opened or requested.
+  kOutOfMemory = 5,
 };
 
 /// The Status that robot code receives from the library for a result code.
