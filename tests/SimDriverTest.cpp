@@ -529,7 +529,7 @@ TEST(SimDriverTest, WithoutTheHalNothingIsPublished) {
 }
 
 TEST(SimDriverTest, OpeningWithoutMemoryIssuesNoHandleAndThrowsNothing) {
-  // Each allocation of the create call fails in turn, until it succeeds.
+  // Each allocation of the create call fails in turn, until none is left.
   const std::string path = TestPath();
   SimKinetra sim{SimAddress::Serial(path)};
   std::int32_t status = static_cast<std::int32_t>(SimResult::kOutOfMemory);
@@ -539,9 +539,9 @@ TEST(SimDriverTest, OpeningWithoutMemoryIssuesNoHandleAndThrowsNothing) {
        ++allowed) {
     EXPECT_EQ(imu, 0);
     EXPECT_EQ(sim.GetOpenHandleCount(), 0);
-    FailAllocationsAfter(allowed);
+    FailAllocationAfter(allowed);
     imu = KELVARA_Kinetra_CreateSerial(path.c_str(), 0, &status);
-    FailAllocationsAfter(kNeverFail);
+    FailAllocationAfter(kNeverFail);
   }
   EXPECT_TRUE(allowed > 1 && status == 0 && sim.GetOpenHandleCount() == 1);
   KELVARA_Kinetra_Destroy(imu);

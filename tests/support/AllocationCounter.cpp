@@ -18,10 +18,13 @@ thread_local void (*t_releaseHook)(void*) = nullptr;
 thread_local void* t_releaseContext = nullptr;
 thread_local std::size_t t_allowed = kelvara::test::kNeverFail;
 
-/// Whether this allocation is to fail, as FailAllocationsAfter asked.
+/// Whether this allocation is the one to fail, as FailAllocationAfter asked.
 bool Refused() noexcept {
-  return t_allowed != kelvara::test::kNeverFail &&
-         (t_allowed == 0 || (--t_allowed, false));
+  const bool refuse = t_allowed == 0;
+  if (t_allowed != kelvara::test::kNeverFail) {
+    t_allowed = refuse ? kelvara::test::kNeverFail : t_allowed - 1;
+  }
+  return refuse;
 }
 
 void* Allocate(std::size_t size, std::size_t alignment = 0) noexcept {
@@ -144,7 +147,7 @@ std::size_t AllocationCount() noexcept {
   return t_allocations;
 }
 
-void FailAllocationsAfter(std::size_t count) noexcept {
+void FailAllocationAfter(std::size_t count) noexcept {
   t_allowed = count;
 }
 

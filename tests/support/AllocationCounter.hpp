@@ -20,12 +20,14 @@ std::size_t CountAllocations(F&& f) {
   return AllocationCount() - before;
 }
 
-/// The count for FailAllocationsAfter that never fails.
+/// The count for FailAllocationAfter that fails none.
 inline constexpr std::size_t kNeverFail = static_cast<std::size_t>(-1);
 
-/// Makes every allocation on the calling thread fail (operator new throws
-/// std::bad_alloc) once count more have succeeded; kNeverFail stops it.
-void FailAllocationsAfter(std::size_t count) noexcept;
+/// Makes the calling thread's allocation that follows count more fail, once
+/// (operator new throws std::bad_alloc). Only that one fails: on Windows the
+/// C++ runtime's own allocations, such as those of throwing the exception,
+/// take the same path.
+void FailAllocationAfter(std::size_t count) noexcept;
 
 /// Makes every release of heap memory on the calling thread call hook (with
 /// context) before the memory is freed; null stops it. The hook must neither
