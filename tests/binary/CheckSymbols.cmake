@@ -19,6 +19,19 @@
 # Without OBJDUMP the libraries that each one needs are not checked.
 cmake_minimum_required(VERSION 3.25)
 
+# Runs a tool on a library, the library's path last, and gives what it
+# printed, one list entry per line; a tool that fails ends the check.
+function(read_listing out library tool)
+  execute_process(COMMAND "${tool}" ${ARGN} "${library}"
+    OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${tool} failed on ${library}: ${errors}")
+  endif()
+  string(REPLACE ";" "\\;" listing "${listing}")
+  string(REPLACE "\n" ";" lines "${listing}")
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
 # One entry per dynamic symbol, "<nm type> <name>"; demangled with -C. For a
 # static library (the recording driver), what its objects link with: their
 # external symbols.
@@ -27,13 +40,7 @@ function(read_symbols library options out)
   if(library MATCHES "\\.a$")
     set(table -g)
   endif()
-  execute_process(COMMAND "${NM}" ${table} ${options} "${library}"
-    OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${NM} failed on ${library}: ${errors}")
-  endif()
-  string(REPLACE ";" "\\;" listing "${listing}")
-  string(REPLACE "\n" ";" lines "${listing}")
+  read_listing(lines "${library}" "${NM}" ${table} ${options})
   set(symbols "")
   foreach(line IN LISTS lines)
     if(line MATCHES "^[0-9a-fA-F]* *([A-Za-z]) (.+)$")
@@ -58,13 +65,8 @@ foreach(library IN LISTS LIBRARIES PUBLIC_LIBRARY)
     endif()
   endforeach()
   if(OBJDUMP AND NOT library MATCHES "\\.a$")
-    execute_process(COMMAND "${OBJDUMP}" -p "${library}"
-      OUTPUT_VARIABLE headers ERROR_VARIABLE errors RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-      message(FATAL_ERROR "${OBJDUMP} failed on ${library}: ${errors}")
-    endif()
-    string(REGEX MATCHALL "NEEDED +[^\n]+" needed "${headers}")
-    foreach(entry IN LISTS needed)
+    read_listing(headers "${library}" "${OBJDUMP}" -p)
+    foreach(entry IN LISTS headers)
       if(entry MATCHES "NEEDED +(lib(wpi|ntcore)[^ ]*)")
         string(APPEND failures "${library}: needs WPILib: ${CMAKE_MATCH_1}\n")
       endif()
@@ -88,13 +90,7 @@ function(read_non_exports library out)
     if(library MATCHES "\\.a$")
       set(table -t)
     endif()
-    execute_process(COMMAND "${OBJDUMP}" ${table} "${library}"
-      OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-      message(FATAL_ERROR "${OBJDUMP} failed on ${library}: ${errors}")
-    endif()
-    string(REPLACE ";" "\\;" listing "${listing}")
-    string(REPLACE "\n" ";" lines "${listing}")
+    read_listing(lines "${library}" "${OBJDUMP}" ${table})
     foreach(line IN LISTS lines)
       if(line MATCHES "^[0-9a-fA-F]+ ......  ([^ \t]+)\t0+ .* ([^ ]+)$"
          AND NOT CMAKE_MATCH_1 STREQUAL "*UND*")
